@@ -1,0 +1,121 @@
+// The shared library exports exactly the names listed in qxexpc.def: read
+// the export table of the built file (ELF dynamic symbols on Linux, the PE
+// export directory on Windows) and compare.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+Bytes ReadFile(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+template <typename T>
+T Read(const Bytes& file, std::size_t at) {
+  T value{};
+  if (at <= file.size() && sizeof(T) <= file.size() - at) std::memcpy(&value, file.data() + at, sizeof(T));
+  return value;
+}
+
+std::string ReadName(const Bytes& file, std::size_t at) {
+  std::string name;
+  while (at < file.size() && file[at] != 0) name.push_back(static_cast<char>(file[at++]));
+  return name;
+}
+
+// Defined, non-local symbols of the ELF64 dynamic symbol table.
+std::set<std::string> ElfExports(const Bytes& file) {
+  std::set<std::string> names;
+  auto section_table = Read<uint64_t>(file, 0x28);
+  auto section_size = Read<uint16_t>(file, 0x3A);
+  auto section_count = Read<uint16_t>(file, 0x3C);
+  for (uint16_t i = 0; i < section_count; ++i) {
+    std::size_t header = section_table + static_cast<std::size_t>(i) * section_size;
+    if (Read<uint32_t>(file, header + 4) != 11) continue;  // SHT_DYNSYM
+    auto symbols = Read<uint64_t>(file, header + 0x18);
+    auto size = Read<uint64_t>(file, header + 0x20);
+    auto link = Read<uint32_t>(file, header + 0x28);
+    auto entry_size = Read<uint64_t>(file, header + 0x38);
+    std::size_t strings_header = section_table + static_cast<std::size_t>(link) * section_size;
+    auto strings = Read<uint64_t>(file, strings_header + 0x18);
+    for (uint64_t at = symbols; entry_size != 0 && at + entry_size <= symbols + size; at += entry_size) {
+      auto name = Read<uint32_t>(file, at);
+      auto info = Read<uint8_t>(file, at + 4);
+      auto section = Read<uint16_t>(file, at + 6);
+      int binding = info >> 4;
+      if (section == 0 || (binding != 1 && binding != 2)) continue;  // undefined or local
+      names.insert(ReadName(file, strings + name));
+    }
+  }
+  return names;
+}
+
+// Names of the PE32+ export directory.
+std::set<std::string> PeExports(const Bytes& file) {
+  std::set<std::string> names;
+  auto pe = Read<uint32_t>(file, 0x3C);
+  auto section_count = Read<uint16_t>(file, pe + 6);
+  auto optional_size = Read<uint16_t>(file, pe + 20);
+  std::size_t optional = pe + 24;
+  auto export_rva = Read<uint32_t>(file, optional + 112);
+  std::size_t sections = optional + optional_size;
+  auto to_offset = [&](uint32_t rva) -> std::size_t {
+    for (uint16_t i = 0; i < section_count; ++i) {
+      std::size_t s = sections + static_cast<std::size_t>(i) * 40;
+      auto virtual_size = Read<uint32_t>(file, s + 8);
+      auto virtual_address = Read<uint32_t>(file, s + 12);
+      auto raw = Read<uint32_t>(file, s + 20);
+      if (rva >= virtual_address && rva < virtual_address + virtual_size) return raw + (rva - virtual_address);
+    }
+    return file.size();
+  };
+  if (export_rva == 0) return names;
+  std::size_t directory = to_offset(export_rva);
+  auto name_count = Read<uint32_t>(file, directory + 24);
+  std::size_t name_table = to_offset(Read<uint32_t>(file, directory + 32));
+  for (uint32_t i = 0; i < name_count; ++i) {
+    names.insert(ReadName(file, to_offset(Read<uint32_t>(file, name_table + 4 * i))));
+  }
+  return names;
+}
+
+std::set<std::string> DefNames(const char* path) {
+  std::set<std::string> names;
+  std::ifstream in(path);
+  std::string line;
+  std::regex entry(R"(^\s+([A-Za-z_][A-Za-z0-9_]*))");
+  std::smatch match;
+  while (std::getline(in, line)) {
+    if (std::regex_search(line, match, entry)) names.insert(match[1]);
+  }
+  return names;
+}
+
+TEST(Exports, TheLibraryExportsExactlyTheListedFunctions) {
+  Bytes file = ReadFile(QX_LIBRARY_FILE);
+  ASSERT_GT(file.size(), 64u) << "cannot read " << QX_LIBRARY_FILE;
+  std::set<std::string> expected = DefNames(QX_DEF_FILE);
+  ASSERT_FALSE(expected.empty());
+  std::set<std::string> actual;
+  if (file[0] == 0x7F && file[1] == 'E') {
+    actual = ElfExports(file);
+  } else {
+    ASSERT_EQ(file[0], 'M');
+    actual = PeExports(file);
+  }
+  EXPECT_EQ(actual, expected);
+}
+
+}  // namespace

@@ -1,0 +1,171 @@
+/* qxexpc: the client-side expression library.
+ *
+ * Hosts compile filter and trigger expressions written in a small word-based
+ * language, evaluate them against records of the record manager, keep
+ * record definitions and triggers in data files, and perform triggers.
+ *
+ * Conventions
+ *  1. Every function returns a 32-bit signed status unless it says
+ *     otherwise: 0 success; -1 no memory, or a kind the operation does not
+ *     support; -2 a missing argument, handle or closed file; the other
+ *     negative values are the QX_STATUS_* codes below, each documented with
+ *     the operations that return it. Positive values are passed through
+ *     from the services: 1501 and 1502 from the list library, the record
+ *     manager's statuses (9: end of file) sign-extended from 16 bits.
+ *  2. Ownership: tokens and callback tables live in the caller's memory and
+ *     are copied or only read; a handle is released once, by the operation
+ *     that created it or by the matching delete operation. Buffers the host
+ *     passes in stay the host's.
+ *  3. Byte order: numbers inside values and records are little-endian.
+ *  4. No function lets a C++ exception escape.
+ *  5. Thread safety: independent builders and handles may be used on
+ *     different threads; one builder or handle is used by one thread at a
+ *     time.
+ */
+#ifndef QXEXPC_H
+#define QXEXPC_H
+
+#include <stdint.h>
+
+#ifndef QXEXPC_API
+#define QXEXPC_API
+#endif
+
+/* Exported functions never throw. */
+#ifdef __cplusplus
+#define QXEXPC_NOEXCEPT noexcept
+#else
+#define QXEXPC_NOEXCEPT
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- Token kinds (ExpToken.kind) -------------------------------------- */
+enum {
+  QX_KIND_AND = 1,
+  QX_KIND_OR = 2,
+  QX_KIND_EQ = 10,
+  QX_KIND_GT = 11,
+  QX_KIND_LT = 12,
+  QX_KIND_NE = 13,
+  QX_KIND_VALUES = 14,
+  QX_KIND_RANGE = 15,
+  QX_KIND_EXCLUDE_RANGE = 16,
+  QX_KIND_EXCLUDE_VALUES = 17,
+  QX_KIND_GE = 18,
+  QX_KIND_LE = 19,
+  QX_KIND_PLUS = 20,
+  QX_KIND_MINUS = 21,
+  QX_KIND_NOT = 30,
+  QX_KIND_OPEN = 40,
+  QX_KIND_CLOSE = 41,
+  QX_KIND_LITERAL = 50,
+  QX_KIND_FIELD = 51,
+  QX_KIND_FETCH_BY_NUMBER = 71,
+  QX_KIND_FETCH_BY_FIELD = 72
+};
+
+/* ---- Statuses ---------------------------------------------------------- */
+/* Some codes mean different things to different operations; the
+ * operation's description says which. */
+enum {
+  QX_STATUS_OK = 0,
+  QX_STATUS_NO_MEMORY = -1,           /* also: kind not supported */
+  QX_STATUS_MISSING = -2,             /* argument, handle or open file */
+  QX_STATUS_NOT_COMPARABLE = -3,      /* evaluation: operands do not compare */
+  QX_STATUS_DATE_TIME_MISMATCH = -4,  /* evaluation: date/time types differ */
+  QX_STATUS_UNKNOWN_WORD = -5,        /* compile: word not recognised */
+  QX_STATUS_BAD_LENGTH = -6,          /* compile: length not allowed */
+  QX_STATUS_BAD_VALUE = -7,           /* compile: literal value missing or bad */
+  QX_STATUS_BAD_TYPE_NUMBER = -9,     /* compile: "ldr" type number */
+  QX_STATUS_NODE_REFUSED = -10,       /* filter store: node not stored */
+  QX_STATUS_NODE_NOT_FOUND = -11,     /* filter store: no node there */
+  QX_STATUS_LIST_TOO_FEW = -12,       /* compile: list group cut short */
+  QX_STATUS_LIST_EXCLUDE_RANGE = -13, /* compile: "exclude range" in a group */
+  QX_STATUS_LIST_BAD_VALUE = -14,     /* compile: list value wrong */
+  QX_STATUS_LIST_BAD_FIELDS = -15,    /* compile: list count or fields */
+  QX_STATUS_END_OF_TEXT = -16,        /* compile: text empty or cut short */
+  QX_STATUS_MISPLACED_EXCLUDE = -17   /* compile: "exclude" out of place;
+                                         evaluation: field not available */
+};
+
+/* ---- Token and node record -------------------------------------------- */
+
+/* Size of the value area of a token; stores keep the first
+ * QX_STORED_VALUE_SIZE bytes of it. */
+#define QX_TOKEN_VALUE_SIZE 252
+#define QX_STORED_VALUE_SIZE 250
+
+/* One token of an expression text, and one stored node of a compiled
+ * expression: exactly 280 bytes. */
+typedef struct ExpToken {
+  int32_t kind;    /* QX_KIND_* */
+  int32_t type;    /* field type code; -1 for operators and parentheses */
+  int32_t offset;  /* field position in the record buffer; -1 when none;
+                      in list values the list marker (-1, 16 or 17) */
+  int32_t length;  /* value or field length in bytes; -1 for operators */
+  int32_t attr1;   /* first field attribute (before the point of 10.2) */
+  int32_t attr2;   /* second field attribute (decimals of packed fields) */
+  uint32_t group;  /* value group number within a list, from 1; else 0 */
+  unsigned char value[QX_TOKEN_VALUE_SIZE]; /* first `length` bytes */
+} ExpToken;
+
+#ifdef __cplusplus
+static_assert(sizeof(ExpToken) == 280, "ExpToken is a 280-byte record");
+#else
+_Static_assert(sizeof(ExpToken) == 280, "ExpToken is a 280-byte record");
+#endif
+
+/* The store callback table. A store fills one on its stack and passes its
+ * address; the compiler and evaluator call through it and never copy it.
+ *  NewHandle      creates a store handle (not called by the library).
+ *  FreeHandle     releases a store handle (not called by the library).
+ *  GetExpNode     copies the node at `position` (1 = root) into `token`;
+ *                 0 when found.
+ *  AddNewExpNode  stores a copy of `token` as the node at `position`;
+ *                 0 when stored. Called with positions 1, 2, 3, ... in turn.
+ *  FetchRecord    fills `buffer` (65,531 zero-filled bytes) with the record
+ *                 buffer of the record numbered `record_id`; its result is
+ *                 ignored. May be NULL. */
+typedef struct ExpStoreFns {
+  void *(*NewHandle)(void);
+  int32_t (*FreeHandle)(void *handle);
+  int32_t (*GetExpNode)(void *handle, uint32_t position, ExpToken *token);
+  int32_t (*AddNewExpNode)(void *handle, const ExpToken *token, uint32_t position);
+  int32_t (*FetchRecord)(void *buffer, uint32_t record_id);
+} ExpStoreFns;
+
+/* ---- Postfix conversion ------------------------------------------------ */
+
+/* The conversion context of one compilation. */
+typedef struct ExpBuilder ExpBuilder;
+
+/* Starts a conversion whose nodes will go to `store` through `fns`.
+ * Returns the builder, or NULL when no memory is left. */
+QXEXPC_API ExpBuilder *QXExpStartExpression(void *store, const ExpStoreFns *fns) QXEXPC_NOEXCEPT;
+
+/* Adds one token, in text order. Operands go to the output; operators wait
+ * by priority ("or" binds tighter than "and"; comparisons tighter than
+ * "not"; "+" and "-" tightest); equal priorities group to the left.
+ * Returns 0; -2 without a builder; -1 for a token kind that cannot be
+ * converted (16, 17, or unknown) or a ")" without its "("; or a list
+ * status. The token is copied. */
+QXEXPC_API int32_t QXExpAddToken(ExpBuilder *builder, const ExpToken *token) QXEXPC_NOEXCEPT;
+
+/* Completes the conversion and hands every node to the store's
+ * AddNewExpNode, root first with positions 1, 2, 3, ...; with a non-zero
+ * `abort_flag` discards everything and calls no store callback (returns 0).
+ * The builder is destroyed in every case. Returns 0; -2 without a builder
+ * (or, when nodes are to be handed over, without a table or AddNewExpNode);
+ * -1 for a "(" never closed; 1501 when no token was output; or the status
+ * of AddNewExpNode or of the list library. If the hand-over stops early the
+ * nodes already handed over stay in the store. */
+QXEXPC_API int32_t QXExpFinishExpression(ExpBuilder *builder, int32_t abort_flag) QXEXPC_NOEXCEPT;
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
