@@ -164,6 +164,27 @@ QXEXPC_API int32_t QXExpAddToken(ExpBuilder *builder, const ExpToken *token) QXE
  * nodes already handed over stay in the store. */
 QXEXPC_API int32_t QXExpFinishExpression(ExpBuilder *builder, int32_t abort_flag) QXEXPC_NOEXCEPT;
 
+/* ---- Field extraction ------------------------------------------------- */
+
+/* Record buffers: a 384-byte header (u32 record kind at bytes 12-15, i32
+ * data length at bytes 380-383) followed by the record data; at most 65,531
+ * bytes in all. */
+#define QX_RECORD_HEADER_SIZE 384
+#define QX_RECORD_BUFFER_SIZE 65531
+
+/* Copies one field of `record` into `value`, which holds at least `length`
+ * bytes. Offsets 0-383 address the header: those bytes are copied as stored
+ * (a field may run on into the data, not past the end of the record).
+ * Offsets from 384 up address the record data at offset - 386, decoded by
+ * the field-conversion service when the record kind is 1, 2 or 3. A value
+ * of type 0 is blank-padded from its first NUL to `length`, whatever the
+ * outcome. Returns 0; -1 when the field is not available (beyond the
+ * record, a record kind without decodable data, a negative header length);
+ * -2 for a missing value or record; or the field-conversion status. */
+QXEXPC_API int32_t QXGetDataFromBuffer(void *value, int32_t offset, int32_t length, uint32_t type,
+                                       uint32_t attr1, uint32_t attr2,
+                                       const void *record) QXEXPC_NOEXCEPT;
+
 #ifdef __cplusplus
 }
 #endif
