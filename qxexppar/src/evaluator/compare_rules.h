@@ -14,7 +14,7 @@ static_assert(std::endian::native == std::endian::little,
 
 // -1: the operator, or the left operand's type, is not admitted by the
 // right operand's family (the library's "unsupported" status).
-inline constexpr int32_t kNotAdmitted = QX_STATUS_NO_MEMORY;
+inline constexpr int32_t kNotAdmitted = QX_STATUS_UNSUPPORTED;
 
 template <typename T>
 T ReadValue(const unsigned char* bytes) {

@@ -17,7 +17,7 @@
 namespace {
 
 constexpr int32_t kListOutOfShape = QX_STATUS_NOT_COMPARABLE;
-constexpr int32_t kFieldNotAvailable = -17;
+constexpr int32_t kFieldNotAvailable = QX_STATUS_FIELD_NOT_AVAILABLE;
 constexpr int32_t kExcludedRangeMarker = 16;
 constexpr int32_t kExcludedValueMarker = 17;
 constexpr uint32_t kMaxListFields = 5;

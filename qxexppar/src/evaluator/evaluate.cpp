@@ -14,8 +14,8 @@
 
 namespace {
 
-constexpr int32_t kFieldNotAvailable = -17;
-constexpr int32_t kWalkFailed = -1;
+constexpr int32_t kFieldNotAvailable = QX_STATUS_FIELD_NOT_AVAILABLE;
+constexpr int32_t kWalkFailed = QX_STATUS_UNSUPPORTED;
 
 const ExpToken* ReadThroughStore(ExpWalk* walk, uint32_t position, int32_t* status) {
   if (walk->fns == nullptr || walk->fns->GetExpNode == nullptr) {
