@@ -233,6 +233,10 @@ def random_number_text(rng):
         # around the end of the arithmetic
         value = TWO_240 + rng.randint(-3, 3)
         return (rng.choice(["", "-", "+"]) + str(value)).encode()
+    if rng.random() < 0.03:
+        # around word boundaries, where negation moves the sign word
+        value = (1 << (16 * rng.randint(1, 15) - rng.choice([0, 0, 1]))) + rng.randint(-2, 2)
+        return (rng.choice(["", "-"]) + str(value)).encode()
     if rng.random() < 0.01:
         length = rng.randint(250, 262)
         return (random_digits(rng, length) if rng.random() < 0.5 else "0" * (length - 1) + "5").encode()
