@@ -34,8 +34,9 @@ inline constexpr int32_t kPackedTextSize = 112;
 // that is not a valid number (stray characters, blanks between digits, a zero
 // byte, a last character outside the coding above, '}' in a "numericsa"
 // field included); more decimals than the sign and digits have characters,
-// or negative decimals; more than 97 sign and digit characters; a magnitude
-// of 2^240 or more (73 digits and up); another type code.
+// or negative decimals; more than 97 sign and digit characters; digits that,
+// read as a whole number without the point, reach 2^240 (some 73-digit
+// numbers and all longer ones); another type code.
 int32_t NumericFieldToText(char* text, const unsigned char* field, int32_t length,
                            int32_t decimals, int32_t type);
 
