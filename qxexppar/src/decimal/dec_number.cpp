@@ -4,7 +4,9 @@
 #include "decimal/dec_number.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 namespace {
 
@@ -47,10 +49,16 @@ uint16_t DigitsValue(const char* digits, int32_t count) {
 
 // Writes the `count` low decimal digits of `value` into out[0 .. count-1].
 void WriteDigits(uint32_t value, int32_t count, char* out) {
-  while (count > 0) {
+  while (count > 0 && value != 0) {
     out[--count] = static_cast<char>('0' + value % 10);
     value /= 10;
   }
+  std::memset(out, '0', static_cast<size_t>(count));
+}
+
+const char* DigitRunEnd(const char* p) {
+  while (*p >= '0' && *p <= '9') ++p;
+  return p;
 }
 
 enum class ScanState { kStart, kLeadingZeros, kInteger, kFraction, kExponent, kTrailing };
@@ -100,18 +108,34 @@ void DecAddSmall(DecNumber* number, uint16_t addend) {
   }
 }
 
-void DecDivSmall(DecNumber* number, uint16_t divisor, uint16_t* remainder) {
+namespace {
+
+// Divides the magnitude words by `divisor` and returns the remainder. Called
+// with a std::integral_constant for the divisor of rendering, so that the
+// compiler can turn its divisions into multiplications.
+template <typename Divisor>
+uint16_t DivideWords(DecNumber* number, Divisor divisor) {
   uint32_t rest = 0;
-  if (divisor != 0) {
-    for (int i = number->count - 2; i >= 0; --i) {
-      uint32_t current = (rest << 16) | number->words[i];
-      number->words[i] = static_cast<uint16_t>(current / divisor);
-      rest = current % divisor;
-    }
-    // The sign word is 0: a zero top word simply becomes the new sign word.
-    while (number->count > 2 && number->words[number->count - 2] == 0) --number->count;
+  for (int i = number->count - 2; i >= 0; --i) {
+    uint32_t current = (rest << 16) | number->words[i];
+    number->words[i] = static_cast<uint16_t>(current / divisor);
+    rest = current % divisor;
   }
-  *remainder = static_cast<uint16_t>(rest);
+  // The sign word is 0: a zero top word simply becomes the new sign word.
+  while (number->count > 2 && number->words[number->count - 2] == 0) --number->count;
+  return static_cast<uint16_t>(rest);
+}
+
+}  // namespace
+
+void DecDivSmall(DecNumber* number, uint16_t divisor, uint16_t* remainder) {
+  if (divisor == 0) {
+    *remainder = 0;
+  } else if (divisor == 10000) {
+    *remainder = DivideWords(number, std::integral_constant<uint32_t, 10000>{});
+  } else {
+    *remainder = DivideWords(number, uint32_t{divisor});
+  }
 }
 
 void DecNegate(DecNumber* number) {
@@ -198,7 +222,9 @@ int32_t DecScanText(const char* text, DecScan* scan) {
         } else if (digit) {
           state = ScanState::kInteger;
           scan->integer_start = p;
-          integer_digits = 1;
+          const char* end = DigitRunEnd(p);
+          integer_digits = static_cast<int32_t>(std::min(end - p, std::ptrdiff_t{0x10000}));
+          p = end - 1;
         } else if (c == 'E' || c == 'e') {
           state = ScanState::kExponent;
         } else {
@@ -211,18 +237,21 @@ int32_t DecScanText(const char* text, DecScan* scan) {
           state = ScanState::kTrailing;
         } else if ((c == '.' || c == ',') && state == ScanState::kInteger) {
           state = ScanState::kFraction;
-        } else if (digit && state == ScanState::kInteger) {
-          ++integer_digits;
-        } else if (digit) {
-          if (scan->fraction_start == nullptr) scan->fraction_start = p;
-          ++fraction_digits;
-          if (c != '0') fraction_significant = fraction_digits;
+        } else if (digit && state == ScanState::kFraction) {
+          // Only the first digit after the separator comes here: each run of
+          // digits is taken whole.
+          scan->fraction_start = p;
+          const char* end = DigitRunEnd(p);
+          for (const char* q = p; q < end; ++q) {
+            if (*q != '0') fraction_significant = static_cast<int32_t>(q - p) + 1;
+          }
+          fraction_digits = static_cast<int32_t>(std::min(end - p, std::ptrdiff_t{0x10000}));
+          p = end - 1;
         } else if (c == 'E' || c == 'e') {
           state = ScanState::kExponent;
         } else {
           return 0;
         }
-        if (integer_digits > 0xFFFF || fraction_digits > 0xFFFF) return 0;
         break;
       case ScanState::kExponent:
         if (c == ' ') {
@@ -242,6 +271,7 @@ int32_t DecScanText(const char* text, DecScan* scan) {
         break;
     }
   }
+  if (integer_digits > 0xFFFF || fraction_digits > 0xFFFF) return 0;
   scan->integer_digits = static_cast<uint16_t>(integer_digits);
   scan->fraction_digits = static_cast<uint16_t>(fraction_significant);
   scan->exponent = static_cast<int16_t>(exponent_negative ? -exponent : exponent);
@@ -333,12 +363,16 @@ int32_t DecToText(const DecNumber* number, char* out, int32_t size, int32_t* len
   const int32_t limit = std::min(size, kDecMaxSize);
   const bool negative = number->words[number->count - 1] != 0;
 
+  // A magnitude of k words (or 65536^k, the most a negative value of k
+  // magnitude words holds) has at most 5k digits: rendering no more saves
+  // skipping a long run of zeros.
   char rendered[kRenderWidth];
-  DecRenderDigits(number, kRenderWidth, rendered);
+  const int32_t width = std::min(5 * (number->count - 1), kRenderWidth);
+  DecRenderDigits(number, width, rendered);
   int32_t lead = 0;
-  while (lead < kRenderWidth && rendered[lead] == '0') ++lead;
+  while (lead < width && rendered[lead] == '0') ++lead;
   const char* digits = rendered + lead;
-  const int32_t n = kRenderWidth - lead;
+  const int32_t n = width - lead;
   const int32_t e = number->exponent;
 
   if (n == 0 && e >= 0) {
