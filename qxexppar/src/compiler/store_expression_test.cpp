@@ -10,7 +10,7 @@
 #include "compiler/kinds.h"
 #include "compiler/list_fields.h"
 #include "compiler/test_store.h"
-#include "qxdbg_testing.h"
+#include "platform/allocation_testing.h"
 #include "uxposs.h"
 
 namespace {
@@ -53,12 +53,7 @@ std::string NodesText(const TestStore& store) {
   return text;
 }
 
-class StoreExpressionTest : public ::testing::Test {
- protected:
-  void SetUp() override { live_before_ = qxdbgLiveBlocks(); }
-  void TearDown() override { EXPECT_EQ(qxdbgLiveBlocks(), live_before_); }
-  long live_before_ = 0;
-};
+class StoreExpressionTest : public LeakCheckedTest {};
 
 ExpToken Node(int32_t kind, int32_t type, int32_t offset, int32_t length, const void* value = nullptr) {
   ExpToken token;
@@ -250,27 +245,25 @@ TEST_F(StoreExpressionTest, EveryAllocationFailureIsReportedAndLeaksNothing) {
       "exclude range val 4 int 2 val 4 int 3 and values 2 db 8 2 int db 10 1 logical "
       "val 2 int 7 val 1 logical Y val 2 int 8 val 1 logical N";
   const std::string complete = NodesText(Compile(text).store);
-  int failures_seen = 0;
-  for (long n = 1; n < 10000; ++n) {
-    long live = qxdbgLiveBlocks();
-    TestStore store;
-    ExpStoreFns fns = store.Fns();
-    qxdbgFailNthAllocation(n);
-    int32_t status = QXExpStoreExpression(&store, &fns, text.c_str(), static_cast<int32_t>(text.size()), 0);
-    bool injected = qxdbgFailurePending() == 0;
-    qxdbgFailNthAllocation(0);
-    EXPECT_EQ(qxdbgLiveBlocks(), live) << "allocation " << n;
-    if (!injected) {
-      EXPECT_EQ(status, 0);
-      EXPECT_EQ(NodesText(store), complete);
-      break;
-    }
-    ++failures_seen;
-    EXPECT_TRUE(status == QX_STATUS_NO_MEMORY || status == QX_STATUS_MISSING || status == UX_LINK_NO_MEMORY)
-        << "allocation " << n << ": " << status;
-    EXPECT_EQ(store.add_calls, 0) << "allocation " << n;
-  }
-  EXPECT_GT(failures_seen, 30);
+  TestStore store;
+  int32_t status = 0;
+  int failures = SweepAllocationFailures(
+      [&] {
+        store = TestStore{};
+        ExpStoreFns fns = store.Fns();
+        status = QXExpStoreExpression(&store, &fns, text.c_str(), static_cast<int32_t>(text.size()), 0);
+      },
+      [&](long n, bool injected) {
+        if (!injected) {
+          EXPECT_EQ(status, 0);
+          EXPECT_EQ(NodesText(store), complete);
+          return;
+        }
+        EXPECT_TRUE(status == QX_STATUS_NO_MEMORY || status == QX_STATUS_MISSING || status == UX_LINK_NO_MEMORY)
+            << "allocation " << n << ": " << status;
+        EXPECT_EQ(store.add_calls, 0) << "allocation " << n;
+      });
+  EXPECT_GT(failures, 30);
 }
 
 // ---- Generated texts, compiled and read back ---------------------------------
