@@ -1,5 +1,6 @@
 /* A C host of the library: converts the tokens of  a = b and c = d  and
- * checks the nodes the store receives. Exits 0 on success. */
+ * checks the nodes the store receives, then compiles the same shape from
+ * text. Exits 0 on success. */
 #include "qxexpc.h"
 
 #include <stdio.h>
@@ -50,6 +51,13 @@ int main(void) {
     if (kinds[i] != expected[i]) return 5;
   }
   if (QXExpFinishExpression(NULL, 0) != QX_STATUS_MISSING) return 6;
+  {
+    static const char text[] = "db 0 4 int = val 4 int 17 and qx 120 8 char != val 8 char \"ABC\"";
+    count = 0;
+    if (QXExpStoreExpression(&count, &fns, text, (int32_t)strlen(text), 0) != 0) return 7;
+    if (count != 7 || kinds[0] != QX_KIND_AND || kinds[2] != QX_KIND_LITERAL) return 8;
+    if (QXExpStoreExpression(&count, &fns, "", 0, 0) != QX_STATUS_END_OF_TEXT) return 9;
+  }
   printf("c api: 7 nodes, root first\n");
   return 0;
 }

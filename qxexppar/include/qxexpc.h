@@ -170,6 +170,47 @@ QXEXPC_API int32_t QXExpAddToken(ExpBuilder *builder, const ExpToken *token) QXE
  * nodes already handed over stay in the store. */
 QXEXPC_API int32_t QXExpFinishExpression(ExpBuilder *builder, int32_t abort_flag) QXEXPC_NOEXCEPT;
 
+/* ---- Compiling a text ---------------------------------------------------- */
+
+/* Compiles the expression `text` (its first `length` bytes, or up to a NUL
+ * that comes first) and hands the nodes to `store` through
+ * fns->AddNewExpNode, root first with positions 1, 2, 3, ... Nothing
+ * reaches the store unless the whole text was read without error; if the
+ * store refuses a node, the nodes before it stay there and the caller
+ * discards them. The text is only read. `reserved` is accepted and not
+ * used (the record-definition store passes 1, the others 0).
+ * Returns:
+ *    0  compiled and handed over completely
+ *   -1  no memory; or a ")" without its "(", or a "(" never closed
+ *   -2  a missing store, table or text, a negative length, or the
+ *       conversion could not be started
+ *   -5  an unknown word or type name
+ *   -6  a length the type does not allow (text literals: 1 to 250)
+ *   -7  a literal value missing, malformed or out of range (a quoted text
+ *       of 1024 bytes or more; a timestamp literal whose length is not 8,
+ *       that does not give all six numbers month/day/year
+ *       hour:minute:second, or whose date or time is out of range)
+ *   -9  an "ldr" type number outside 0 to 20, or 12 or 16
+ *  -12  a "range" bound group (or an "exclude range" pair) that begins with
+ *       an operator, "not" or a parenthesis: too few values
+ *  -13  a "range" bound group, or a group of an "exclude range" pair, that
+ *       begins with "exclude range"
+ *  -14  a list value that is not a literal of its field's type and length
+ *       or could not be read; a "values" or "exclude values" list without a
+ *       complete group; "exclude range" after a "values" list
+ *  -15  a "range"/"values" count missing or outside 1 to 5, or one of its
+ *       fields not a field reference
+ *  -16  an empty text, or a text that ends inside a "range" bound group or
+ *       an "exclude range" pair (a text whose last operand is cut short
+ *       otherwise ends there: the incomplete operand is dropped)
+ *  -17  "exclude values" or "exclude range" where no "range" list precedes
+ *       it, or "exclude values" after an "exclude range" pair
+ *  1501 nothing to store (the text held only parentheses)
+ *  any other: a list-library status (1503: no memory) or the status of
+ *       AddNewExpNode, unchanged. */
+QXEXPC_API int32_t QXExpStoreExpression(void *store, const ExpStoreFns *fns, const char *text,
+                                        int32_t length, int32_t reserved) QXEXPC_NOEXCEPT;
+
 /* ---- In-memory filters -------------------------------------------------- */
 
 /* One compiled filter expression kept in process memory. */

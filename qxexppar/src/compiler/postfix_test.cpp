@@ -11,7 +11,7 @@
 
 #include "compiler/kinds.h"
 #include "compiler/test_store.h"
-#include "qxdbg_testing.h"
+#include "platform/allocation_testing.h"
 #include "uxposs.h"
 
 namespace {
@@ -82,12 +82,7 @@ Conversion Convert(const std::string& text) {
   return result;
 }
 
-class PostfixTest : public ::testing::Test {
- protected:
-  void SetUp() override { live_before_ = qxdbgLiveBlocks(); }
-  void TearDown() override { EXPECT_EQ(qxdbgLiveBlocks(), live_before_); }
-  long live_before_ = 0;
-};
+class PostfixTest : public LeakCheckedTest {};
 
 struct OrderCase {
   const char* tokens;
@@ -321,35 +316,33 @@ TEST_F(PostfixTest, RandomExpressionsMatchTheReferenceParser) {
 TEST_F(PostfixTest, EveryAllocationFailureIsReportedAndLeaksNothing) {
   const std::vector<std::string> words = Words("( x1 = x2 or x3 < x4 ) and not x5 >= x6 + x7");
   const std::string complete = NodesText(Convert("( x1 = x2 or x3 < x4 ) and not x5 >= x6 + x7").store);
-  int failures_seen = 0;
-  for (long n = 1; n < 1000; ++n) {
-    long live = qxdbgLiveBlocks();
-    TestStore store;
-    ExpStoreFns fns = store.Fns();
-    qxdbgFailNthAllocation(n);
-    ExpBuilder* builder = QXExpStartExpression(&store, &fns);
-    int32_t status = builder == nullptr ? QX_STATUS_NO_MEMORY : 0;
-    for (std::size_t i = 0; builder != nullptr && status == 0 && i < words.size(); ++i) {
-      ExpToken token = TokenOf(words[i]);
-      status = QXExpAddToken(builder, &token);
-      if (status != 0) {
-        EXPECT_EQ(QXExpFinishExpression(builder, 1), 0);
-      }
-    }
-    if (builder != nullptr && status == 0) status = QXExpFinishExpression(builder, 0);
-    bool injected = qxdbgFailurePending() == 0;
-    qxdbgFailNthAllocation(0);
-    EXPECT_EQ(qxdbgLiveBlocks(), live) << "allocation " << n;
-    if (!injected) {
-      EXPECT_EQ(status, 0);
-      EXPECT_EQ(NodesText(store), complete);
-      break;
-    }
-    ++failures_seen;
-    EXPECT_TRUE(status == QX_STATUS_NO_MEMORY || status == UX_LINK_NO_MEMORY) << "allocation " << n;
-    EXPECT_TRUE(store.nodes.empty() || complete.rfind(NodesText(store), 0) == 0);
-  }
-  EXPECT_GT(failures_seen, 10);
+  TestStore store;
+  int32_t status = 0;
+  int failures = SweepAllocationFailures(
+      [&] {
+        store = TestStore{};
+        ExpStoreFns fns = store.Fns();
+        ExpBuilder* builder = QXExpStartExpression(&store, &fns);
+        status = builder == nullptr ? QX_STATUS_NO_MEMORY : 0;
+        for (std::size_t i = 0; builder != nullptr && status == 0 && i < words.size(); ++i) {
+          ExpToken token = TokenOf(words[i]);
+          status = QXExpAddToken(builder, &token);
+          if (status != 0) {
+            EXPECT_EQ(QXExpFinishExpression(builder, 1), 0);
+          }
+        }
+        if (builder != nullptr && status == 0) status = QXExpFinishExpression(builder, 0);
+      },
+      [&](long n, bool injected) {
+        if (!injected) {
+          EXPECT_EQ(status, 0);
+          EXPECT_EQ(NodesText(store), complete);
+          return;
+        }
+        EXPECT_TRUE(status == QX_STATUS_NO_MEMORY || status == UX_LINK_NO_MEMORY) << "allocation " << n;
+        EXPECT_TRUE(store.nodes.empty() || complete.rfind(NodesText(store), 0) == 0);
+      });
+  EXPECT_GT(failures, 10);
 }
 
 }  // namespace

@@ -10,11 +10,11 @@
 
 namespace {
 
-int64_t ReadInteger(const unsigned char* bytes, const FieldTypeInfo& type) {
+int64_t ReadInteger(const unsigned char* bytes, const ExpTypeCodeInfo& type) {
   switch (type.width) {
-    case 1: return type.is_signed ? ReadValue<int8_t>(bytes) : ReadValue<uint8_t>(bytes);
-    case 2: return type.is_signed ? ReadValue<int16_t>(bytes) : ReadValue<uint16_t>(bytes);
-    default: return type.is_signed ? ReadValue<int32_t>(bytes) : ReadValue<uint32_t>(bytes);
+    case 1: return type.is_signed ? int64_t{ReadValue<int8_t>(bytes)} : int64_t{ReadValue<uint8_t>(bytes)};
+    case 2: return type.is_signed ? int64_t{ReadValue<int16_t>(bytes)} : int64_t{ReadValue<uint16_t>(bytes)};
+    default: return type.is_signed ? int64_t{ReadValue<int32_t>(bytes)} : int64_t{ReadValue<uint32_t>(bytes)};
   }
 }
 
@@ -45,7 +45,7 @@ int32_t StoreNumber(uint32_t type, uint32_t number, ExpValue* result) {
 }
 
 // Both values are read at the right operand's width and signedness.
-int32_t CompareIntegers(const ExpValue& right, const ExpValue& left, const FieldTypeInfo& type,
+int32_t CompareIntegers(const ExpValue& right, const ExpValue& left, const ExpTypeCodeInfo& type,
                         uint32_t op, ExpValue* result) {
   int64_t l = ReadInteger(left.value, type);
   int64_t r = ReadInteger(right.value, type);
@@ -72,7 +72,7 @@ void CompareBits(const ExpValue& right, const ExpValue& left, ExpValue* result) 
   ExpSetTruth(result, l == r);
 }
 
-int32_t CompareInt64(const ExpValue& right, const ExpValue& left, const FieldTypeInfo& type,
+int32_t CompareInt64(const ExpValue& right, const ExpValue& left, const ExpTypeCodeInfo& type,
                      uint32_t op, ExpValue* result) {
   if (!type.is_signed) {
     if (left.type != 20 && left.type != 21) return kNotAdmitted;
@@ -145,11 +145,11 @@ int32_t ExpCompareDateTime(ExpValue* right, ExpValue* left, uint32_t* truth, uin
 
 int32_t ExpCompareValues(ExpValue* right, ExpValue* left, uint32_t op, ExpValue* result) {
   if (right == nullptr || left == nullptr || result == nullptr) return QX_STATUS_MISSING;
-  right->type = ExpResolveFieldType(right->type, right->length);
-  left->type = ExpResolveFieldType(left->type, right->length);
+  right->type = ExpResolveTypeCode(right->type, right->length);
+  left->type = ExpResolveTypeCode(left->type, right->length);
   result->type = right->type;
 
-  const FieldTypeInfo& type = ExpFieldType(right->type);
+  const ExpTypeCodeInfo& type = ExpTypeCodeOf(right->type);
   uint32_t truth = 0;
   switch (type.family) {
     case ExpFamily::kInteger: return CompareIntegers(*right, *left, type, op, result);

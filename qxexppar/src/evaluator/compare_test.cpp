@@ -40,6 +40,9 @@ TEST(CompareIntegers, ReadAtTheRightOperandsWidthAndSignedness) {
       {"unsigned 8 (50)", Number<uint8_t>(50, 200), Number<uint8_t>(50, 200), kGe, 1},
       {"signed 16 (52)", Number<int16_t>(52, -300), Number<int16_t>(52, 300), kNe, 1},
       {"signed 32 (56, 122)", Number<int32_t>(122, -5), Number<int32_t>(56, -5), kEq, 1},
+      {"signed 32: -3 < 2", Number<int32_t>(4, -3), Number<int32_t>(4, 2), kLt, 1},
+      {"signed 32 (122): -3 < 2", Number<int32_t>(4, -3), Number<int32_t>(122, 2), kLt, 1},
+      {"unsigned 32: 0xFFFFFFFD > 2", Number<int32_t>(3, -3), Number<int32_t>(3, 2), kGt, 1},
       {"the left type is ignored", Number<uint32_t>(7, 9), Number<uint32_t>(4, 9), kEq, 1},
       {"and on numbers", Number<int32_t>(4, 1), Number<int32_t>(4, 1), kAnd, -1},
       {"or on numbers", Number<int32_t>(4, 1), Number<int32_t>(4, 1), kOr, -1},
@@ -211,16 +214,16 @@ TEST(CompareDispatch, VariableWidthCodesResolveByTheRightLength) {
 
 TEST(FieldTypeTable, EveryCodeHasOneEntryInOrder) {
   int count = 0;
-  const FieldTypeInfo* table = ExpFieldTypeTable(&count);
+  const ExpTypeCodeInfo* table = ExpTypeCodeTable(&count);
   ASSERT_GT(count, 50);
   for (int i = 0; i < count; ++i) {
-    EXPECT_EQ(&ExpFieldType(table[i].code), &table[i]);
+    EXPECT_EQ(&ExpTypeCodeOf(table[i].code), &table[i]);
     if (table[i].family == ExpFamily::kInteger) {
       EXPECT_TRUE(table[i].width == 1 || table[i].width == 2 || table[i].width == 4) << table[i].code;
     }
   }
-  EXPECT_EQ(ExpFieldType(0).family, ExpFamily::kUnknown);
-  EXPECT_EQ(ExpFieldType(1000).family, ExpFamily::kUnknown);
+  EXPECT_EQ(ExpTypeCodeOf(0).family, ExpFamily::kUnknown);
+  EXPECT_EQ(ExpTypeCodeOf(1000).family, ExpFamily::kUnknown);
 }
 
 }  // namespace

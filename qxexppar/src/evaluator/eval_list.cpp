@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "compiler/list_fields.h"
 #include "evaluator/compare.h"
 #include "evaluator/evaluate.h"
 
@@ -20,7 +21,6 @@ constexpr int32_t kListOutOfShape = QX_STATUS_NOT_COMPARABLE;
 constexpr int32_t kFieldNotAvailable = QX_STATUS_FIELD_NOT_AVAILABLE;
 constexpr int32_t kExcludedRangeMarker = 16;
 constexpr int32_t kExcludedValueMarker = 17;
-constexpr uint32_t kMaxListFields = 5;
 
 // Reads the constant at the next position. A node of another kind ends the
 // scan with -3.
@@ -141,21 +141,19 @@ int32_t ExpScanValues(ExpWalk* walk, uint32_t tuples, uint32_t count, ExpValue* 
 int32_t ExpEvalList(ExpWalk* walk, const ExpToken* list, ExpValue* result) {
   if (list->kind != QX_KIND_VALUES && list->kind != QX_KIND_RANGE) return kListOutOfShape;
   const bool is_range = list->kind == QX_KIND_RANGE;
-  uint32_t count;
-  std::memcpy(&count, list->value, sizeof count);
-  if (count < 1 || count > kMaxListFields) return kListOutOfShape;
+  ExpListField descriptors[kExpMaxListFields];
+  const auto count = static_cast<uint32_t>(ExpReadListFields(list, descriptors));
+  if (count == 0) return kListOutOfShape;
 
-  ExpValue fields[kMaxListFields];
+  ExpValue fields[kExpMaxListFields];
   for (uint32_t i = 0; i < count; ++i) {
-    int32_t descriptor[5];  // offset, length, type, attr1, attr2
-    std::memcpy(descriptor, list->value + 4 + 20 * i, sizeof descriptor);
     ExpToken field{};
     field.kind = QX_KIND_FIELD;
-    field.offset = descriptor[0];
-    field.length = descriptor[1];
-    field.type = descriptor[2];
-    field.attr1 = descriptor[3];
-    field.attr2 = descriptor[4];
+    field.offset = descriptors[i].offset;
+    field.length = descriptors[i].length;
+    field.type = descriptors[i].type;
+    field.attr1 = descriptors[i].attr1;
+    field.attr2 = descriptors[i].attr2;
     // A field too long for its value area fails the walk; any other
     // extraction result is taken as it is.
     if (field.length < 0 || field.length > kExpValueSize) return kFieldNotAvailable;

@@ -7,7 +7,7 @@ namespace {
 using enum ExpFamily;
 
 // ORDER CODE: ascending codes.
-constexpr FieldTypeInfo kTypes[] = {
+constexpr ExpTypeCodeInfo kTypes[] = {
     {1, kInteger, 2, false, "16-bit unsigned integer"},
     {2, kInteger, 2, true, "16-bit signed integer"},
     {3, kInteger, 4, false, "32-bit unsigned integer"},
@@ -67,7 +67,7 @@ constexpr FieldTypeInfo kTypes[] = {
 
 constexpr int kTypeCount = static_cast<int>(sizeof kTypes / sizeof kTypes[0]);
 constexpr uint32_t kHighestCode = 122;
-constexpr FieldTypeInfo kUnknownType = {0, kUnknown, 0, false, "unknown"};
+constexpr ExpTypeCodeInfo kUnknownType = {0, kUnknown, 0, false, "unknown"};
 
 constexpr bool AscendingCodes() {
   for (int i = 1; i < kTypeCount; ++i) {
@@ -98,12 +98,12 @@ constexpr Resolution kResolutions[] = {
 
 }  // namespace
 
-const FieldTypeInfo& ExpFieldType(uint32_t code) {
+const ExpTypeCodeInfo& ExpTypeCodeOf(uint32_t code) {
   if (code > kHighestCode || kIndex[code] < 0) return kUnknownType;
   return kTypes[kIndex[code]];
 }
 
-uint32_t ExpResolveFieldType(uint32_t code, int32_t length) {
+uint32_t ExpResolveTypeCode(uint32_t code, int32_t length) {
   for (const Resolution& r : kResolutions) {
     if (r.code != code) continue;
     uint32_t resolved = length == 2 ? r.at2 : length == 4 ? r.at4 : length == 8 ? r.at8 : 0;
@@ -112,7 +112,7 @@ uint32_t ExpResolveFieldType(uint32_t code, int32_t length) {
   return code;
 }
 
-const FieldTypeInfo* ExpFieldTypeTable(int* count) {
+const ExpTypeCodeInfo* ExpTypeCodeTable(int* count) {
   if (count != nullptr) *count = kTypeCount;
   return kTypes;
 }

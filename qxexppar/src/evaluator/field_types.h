@@ -30,7 +30,7 @@ enum class ExpFamily : uint8_t {
   kVariable,        // width decided by the length: resolved first
 };
 
-struct FieldTypeInfo {
+struct ExpTypeCodeInfo {
   uint32_t code;
   ExpFamily family;
   uint8_t width;      // bytes read, for integers and floating values
@@ -39,13 +39,13 @@ struct FieldTypeInfo {
 };
 
 // The entry of `code`; a kUnknown entry for codes outside the table.
-const FieldTypeInfo& ExpFieldType(uint32_t code);
+const ExpTypeCodeInfo& ExpTypeCodeOf(uint32_t code);
 
 // The fixed-width code a variable-width code stands for at `length`; any
 // other code, or a length the code does not list, comes back unchanged.
-uint32_t ExpResolveFieldType(uint32_t code, int32_t length);
+uint32_t ExpResolveTypeCode(uint32_t code, int32_t length);
 
 // Every entry in code order, for tools and tests.
-const FieldTypeInfo* ExpFieldTypeTable(int* count);
+const ExpTypeCodeInfo* ExpTypeCodeTable(int* count);
 
 #endif

@@ -26,3 +26,7 @@ bool QxStartsWithNoCase(const char* text, const char* prefix, std::size_t n) {
   }
   return true;
 }
+
+bool QxIsWhiteSpace(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
