@@ -56,9 +56,14 @@ void WriteDigits(uint32_t value, int32_t count, char* out) {
   std::memset(out, '0', static_cast<size_t>(count));
 }
 
-const char* DigitRunEnd(const char* p) {
-  while (*p >= '0' && *p <= '9') ++p;
-  return p;
+// Takes the run of digits that starts at *p: leaves *p on its last digit and
+// returns its length, counted up to 0x10000 (more than a DecScan holds).
+int32_t TakeDigitRun(const char** p) {
+  const char* start = *p;
+  const char* end = start;
+  while (*end >= '0' && *end <= '9') ++end;
+  *p = end - 1;
+  return static_cast<int32_t>(std::min(end - start, std::ptrdiff_t{0x10000}));
 }
 
 enum class ScanState { kStart, kLeadingZeros, kInteger, kFraction, kExponent, kTrailing };
@@ -222,9 +227,7 @@ int32_t DecScanText(const char* text, DecScan* scan) {
         } else if (digit) {
           state = ScanState::kInteger;
           scan->integer_start = p;
-          const char* end = DigitRunEnd(p);
-          integer_digits = static_cast<int32_t>(std::min(end - p, std::ptrdiff_t{0x10000}));
-          p = end - 1;
+          integer_digits = TakeDigitRun(&p);
         } else if (c == 'E' || c == 'e') {
           state = ScanState::kExponent;
         } else {
@@ -241,12 +244,11 @@ int32_t DecScanText(const char* text, DecScan* scan) {
           // Only the first digit after the separator comes here: each run of
           // digits is taken whole.
           scan->fraction_start = p;
-          const char* end = DigitRunEnd(p);
-          for (const char* q = p; q < end; ++q) {
-            if (*q != '0') fraction_significant = static_cast<int32_t>(q - p) + 1;
+          fraction_digits = TakeDigitRun(&p);
+          fraction_significant = fraction_digits;
+          while (fraction_significant > 0 && scan->fraction_start[fraction_significant - 1] == '0') {
+            --fraction_significant;
           }
-          fraction_digits = static_cast<int32_t>(std::min(end - p, std::ptrdiff_t{0x10000}));
-          p = end - 1;
         } else if (c == 'E' || c == 'e') {
           state = ScanState::kExponent;
         } else {
