@@ -87,8 +87,12 @@ enum {
   QX_STATUS_LIST_BAD_VALUE = -14,     /* compile: list value wrong */
   QX_STATUS_LIST_BAD_FIELDS = -15,    /* compile: list count or fields */
   QX_STATUS_END_OF_TEXT = -16,        /* compile: text empty or cut short */
-  QX_STATUS_MISPLACED_EXCLUDE = -17   /* compile: "exclude" out of place;
-                                         evaluation: field not available */
+  QX_STATUS_MISPLACED_EXCLUDE = -17,  /* compile: "exclude" out of place */
+  /* The same codes under the names of their other meanings. */
+  QX_STATUS_UNSUPPORTED = -1,         /* a kind, operator or type not supported */
+  QX_STATUS_NODE_NO_DATA = -7,        /* filter store: a node without data */
+  QX_STATUS_NODES_UNREACHABLE = -9,   /* filter store: the nodes cannot be reached */
+  QX_STATUS_FIELD_NOT_AVAILABLE = -17 /* evaluation: a field not in the record */
 };
 
 /* ---- Token and node record -------------------------------------------- */
@@ -129,12 +133,14 @@ _Static_assert(sizeof(ExpToken) == 280, "ExpToken is a 280-byte record");
  *  FetchRecord    fills `buffer` (65,531 zero-filled bytes) with the record
  *                 buffer of the record numbered `record_id`; its result is
  *                 ignored. May be NULL. */
+typedef int32_t (*ExpFetchRecordFn)(void *buffer, uint32_t record_id);
+
 typedef struct ExpStoreFns {
   void *(*NewHandle)(void);
   int32_t (*FreeHandle)(void *handle);
   int32_t (*GetExpNode)(void *handle, uint32_t position, ExpToken *token);
   int32_t (*AddNewExpNode)(void *handle, const ExpToken *token, uint32_t position);
-  int32_t (*FetchRecord)(void *buffer, uint32_t record_id);
+  ExpFetchRecordFn FetchRecord;
 } ExpStoreFns;
 
 /* ---- Postfix conversion ------------------------------------------------ */
@@ -204,6 +210,65 @@ QXEXPC_API int32_t QXExpFinishExpression(ExpBuilder *builder, int32_t abort_flag
  *       AddNewExpNode, unchanged. */
 QXEXPC_API int32_t QXExpStoreExpression(void *store, const ExpStoreFns *fns, const char *text,
                                         int32_t length, int32_t reserved) QXEXPC_NOEXCEPT;
+
+/* ---- In-memory filters -------------------------------------------------- */
+
+/* One compiled filter expression kept in process memory. */
+typedef struct FilterHandle FilterHandle;
+
+/* Compiles the NUL-terminated `text` into a new filter and stores it in
+ * *handle; the caller owns it until QXQFDeleteExpression. Returns 0; -2 when
+ * `text` or `handle` is missing (*handle not written); -1 when no memory is
+ * left (*handle set to NULL); or the compiler's status, with *handle set to
+ * NULL and nothing left behind. */
+QXEXPC_API int32_t QXQFStoreExpression(const char *text, FilterHandle **handle) QXEXPC_NOEXCEPT;
+
+/* Evaluates the filter against `record` and sets *match to 1 when it
+ * matches, else 0. Returns 0 whether or not the record matches (a filter
+ * that cannot be evaluated against it does not match); -2 when `match`,
+ * `record` or `handle` is missing (*match set to 0 when given). `fetch`
+ * serves "getrecid" operands; may be NULL (such operands then never match).
+ * One handle must not be evaluated on two threads at once. */
+QXEXPC_API int32_t QXQFEvaluateExpression(const void *record, FilterHandle *handle, uint32_t *match,
+                                          ExpFetchRecordFn fetch) QXEXPC_NOEXCEPT;
+
+/* Releases the filter and every node. Returns 0, or -2 without a handle. */
+QXEXPC_API int32_t QXQFDeleteExpression(FilterHandle *handle) QXEXPC_NOEXCEPT;
+
+/* The filter store's node callbacks (the AddNewExpNode and GetExpNode slots
+ * of its ExpStoreFns); `handle` is a FilterHandle. Add stores a copy of the
+ * node after the node last added or looked up: 0, or -10 when the node is
+ * refused (no memory, or a value longer than 250 bytes). Get copies the
+ * first node with that position: 0; -9 when the filter has no nodes; -11
+ * when no node has the position; -7 when the node has no data. -2 for a
+ * missing handle or token. */
+QXEXPC_API int32_t QXQFAddNewExpNode(void *handle, const ExpToken *token,
+                                     uint32_t position) QXEXPC_NOEXCEPT;
+QXEXPC_API int32_t QXQFGetExpNode(void *handle, uint32_t position, ExpToken *token) QXEXPC_NOEXCEPT;
+
+/* Does nothing and returns 0: the in-memory store's FreeHandle slot. */
+QXEXPC_API int32_t QXTRGAddNewTriggerFn(void *handle) QXEXPC_NOEXCEPT;
+
+/* ---- Field extraction ------------------------------------------------- */
+
+/* Record buffers: a 384-byte header (u32 record kind at bytes 12-15, i32
+ * data length at bytes 380-383) followed by the record data; at most 65,531
+ * bytes in all. */
+#define QX_RECORD_HEADER_SIZE 384
+#define QX_RECORD_BUFFER_SIZE 65531
+
+/* Copies one field of `record` into `value`, which holds at least `length`
+ * bytes. Offsets 0-383 address the header: those bytes are copied as stored
+ * (a field may run on into the data, not past the end of the record).
+ * Offsets from 384 up address the record data at offset - 386, decoded by
+ * the field-conversion service when the record kind is 1, 2 or 3. A value
+ * of type 0 is blank-padded from its first NUL to `length`, whatever the
+ * outcome. Returns 0; -1 when the field is not available (beyond the
+ * record, a record kind without decodable data, a negative header length);
+ * -2 for a missing value or record; or the field-conversion status. */
+QXEXPC_API int32_t QXGetDataFromBuffer(void *value, int32_t offset, int32_t length, uint32_t type,
+                                       uint32_t attr1, uint32_t attr2,
+                                       const void *record) QXEXPC_NOEXCEPT;
 
 #ifdef __cplusplus
 }

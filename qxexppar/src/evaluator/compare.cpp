@@ -1,0 +1,180 @@
+// ExpCompareValues: dispatch on the right operand's family, and the rules of
+// the fixed-width families (integers, logical, bit, date and time, 64-bit
+// integers, stamps, packed bytes).
+
+#include "evaluator/compare.h"
+
+#include "evaluator/compare_rules.h"
+#include "evaluator/field_types.h"
+#include "qxcnldrc.h"
+
+namespace {
+
+int64_t ReadInteger(const unsigned char* bytes, const ExpTypeCodeInfo& type) {
+  switch (type.width) {
+    case 1: return type.is_signed ? int64_t{ReadValue<int8_t>(bytes)} : int64_t{ReadValue<uint8_t>(bytes)};
+    case 2: return type.is_signed ? int64_t{ReadValue<int16_t>(bytes)} : int64_t{ReadValue<uint16_t>(bytes)};
+    default: return type.is_signed ? int64_t{ReadValue<int32_t>(bytes)} : int64_t{ReadValue<uint32_t>(bytes)};
+  }
+}
+
+// Stores the sum or difference at the width of the result type; only the
+// codes 1 to 6 can hold one.
+int32_t StoreNumber(uint32_t type, uint32_t number, ExpValue* result) {
+  switch (type) {
+    case 1:
+    case 2: {
+      auto narrow = static_cast<uint16_t>(number);
+      std::memcpy(result->value, &narrow, sizeof narrow);
+      result->length = 2;
+      return QX_STATUS_OK;
+    }
+    case 3:
+    case 4:
+      std::memcpy(result->value, &number, sizeof number);
+      result->length = 4;
+      return QX_STATUS_OK;
+    case 5:
+    case 6:
+      result->value[0] = static_cast<unsigned char>(number);
+      result->length = 1;
+      return QX_STATUS_OK;
+    default:
+      return QX_STATUS_NOT_COMPARABLE;
+  }
+}
+
+// Both values are read at the right operand's width and signedness.
+int32_t CompareIntegers(const ExpValue& right, const ExpValue& left, const ExpTypeCodeInfo& type,
+                        uint32_t op, ExpValue* result) {
+  int64_t l = ReadInteger(left.value, type);
+  int64_t r = ReadInteger(right.value, type);
+  if (op == QX_KIND_PLUS || op == QX_KIND_MINUS) {
+    // 32-bit arithmetic that wraps, as the stored widths expect.
+    auto ul = static_cast<uint32_t>(l), ur = static_cast<uint32_t>(r);
+    return StoreNumber(type.code, op == QX_KIND_PLUS ? ul + ur : ul - ur, result);
+  }
+  return StoreOrdering(op, ThreeWay(l, r), result);
+}
+
+int32_t CompareLogical(const ExpValue& right, const ExpValue& left, uint32_t op, ExpValue* result) {
+  bool l = ExpValueWord(left) != 0, r = ExpValueWord(right) != 0;
+  if (op == QX_KIND_AND) ExpSetTruth(result, l && r);
+  else if (op == QX_KIND_OR) ExpSetTruth(result, l || r);
+  else return kNotAdmitted;
+  return QX_STATUS_OK;
+}
+
+// Whatever the operator: the masked bytes are equal.
+void CompareBits(const ExpValue& right, const ExpValue& left, ExpValue* result) {
+  unsigned l = left.value[0] & static_cast<unsigned char>(left.attr2);
+  unsigned r = right.value[0] & static_cast<unsigned char>(right.attr2);
+  ExpSetTruth(result, l == r);
+}
+
+int32_t CompareInt64(const ExpValue& right, const ExpValue& left, const ExpTypeCodeInfo& type,
+                     uint32_t op, ExpValue* result) {
+  if (!type.is_signed) {
+    if (left.type != 20 && left.type != 21) return kNotAdmitted;
+    return StoreOrdering(op, ThreeWay(ReadValue<uint64_t>(left.value), ReadValue<uint64_t>(right.value)),
+                         result);
+  }
+  return StoreOrdering(op, ThreeWay(ReadValue<int64_t>(left.value), ReadValue<int64_t>(right.value)),
+                       result);
+}
+
+constexpr uint32_t kTimestampType = 18;
+constexpr uint32_t kSecstampType = 22;
+
+uint64_t Secstamp(const unsigned char* timestamp) {
+  uint64_t stamp = 0;
+  qxLDRTimestampToSecstamp(ReadValue<uint64_t>(timestamp), &stamp);
+  return stamp;
+}
+
+// A timestamp against a timestamp compares the raw counts; a timestamp on
+// either side of a seconds stamp is converted to seconds first.
+int32_t CompareStamps(const ExpValue& right, const ExpValue& left, uint32_t op, ExpValue* result) {
+  uint64_t l = ReadValue<uint64_t>(left.value);
+  uint64_t r = ReadValue<uint64_t>(right.value);
+  if (right.type == kTimestampType) {
+    if (left.type == kSecstampType) r = Secstamp(right.value);
+    else if (left.type != kTimestampType) return QX_STATUS_NOT_COMPARABLE;
+  } else if (left.type == kTimestampType) {
+    l = Secstamp(left.value);
+  }
+  return StoreOrdering(op, ThreeWay(l, r), result);
+}
+
+// Nine bytes as stored, whatever the lengths; "!=" included.
+int32_t ComparePackedBytes(const ExpValue& right, const ExpValue& left, uint32_t op,
+                           ExpValue* result) {
+  int s = std::memcmp(left.value, right.value, 9);
+  return StoreOrdering(op, ThreeWay(s, 0), result);
+}
+
+}  // namespace
+
+int32_t ExpCompareDateTime(ExpValue* right, ExpValue* left, uint32_t* truth, uint32_t op,
+                           ExpValue* result) {
+  if (right == nullptr || left == nullptr || truth == nullptr || result == nullptr) {
+    return QX_STATUS_MISSING;
+  }
+  if (left->type != right->type || left->length != right->length ||
+      (right->type != 10 && right->type != 11)) {
+    return QX_STATUS_DATE_TIME_MISMATCH;
+  }
+  int s = 0;
+  if (op == QX_KIND_EQ || op == QX_KIND_NE) {
+    size_t n = right->length < 0 ? 0 : right->length > kExpValueSize ? kExpValueSize : right->length;
+    s = std::memcmp(left->value, right->value, n) == 0 ? 0 : 1;
+  } else if (right->type == 10) {
+    // year (bytes 2-3), month (byte 1), day (byte 0)
+    s = ThreeWay(ReadValue<uint16_t>(left->value + 2), ReadValue<uint16_t>(right->value + 2));
+    for (int byte = 1; s == 0 && byte >= 0; --byte) s = ThreeWay(left->value[byte], right->value[byte]);
+  } else {
+    // hours (byte 3), minutes, seconds, hundredths (byte 0)
+    for (int byte = 3; s == 0 && byte >= 0; --byte) s = ThreeWay(left->value[byte], right->value[byte]);
+  }
+  bool outcome = false;
+  if (!OrderingTruth(op, s, &outcome)) return kNotAdmitted;
+  *truth = outcome ? 1 : 0;
+  ExpSetTruth(result, outcome);
+  return QX_STATUS_OK;
+}
+
+int32_t ExpCompareValues(ExpValue* right, ExpValue* left, uint32_t op, ExpValue* result) {
+  if (right == nullptr || left == nullptr || result == nullptr) return QX_STATUS_MISSING;
+  right->type = ExpResolveTypeCode(right->type, right->length);
+  left->type = ExpResolveTypeCode(left->type, right->length);
+  result->type = right->type;
+
+  const ExpTypeCodeInfo& type = ExpTypeCodeOf(right->type);
+  uint32_t truth = 0;
+  switch (type.family) {
+    case ExpFamily::kInteger: return CompareIntegers(*right, *left, type, op, result);
+    case ExpFamily::kLogical: return CompareLogical(*right, *left, op, result);
+    case ExpFamily::kBit: CompareBits(*right, *left, result); return QX_STATUS_OK;
+    case ExpFamily::kDateTime: return ExpCompareDateTime(right, left, &truth, op, result);
+    case ExpFamily::kNumeric: return ExpCompareNumeric(right, left, op, result);
+    case ExpFamily::kFloating: return ExpCompareFloating(right, left, op, result);
+    case ExpFamily::kCurrency: return ExpCompareCurrency(right, left, op, result);
+    case ExpFamily::kInt64: return CompareInt64(*right, *left, type, op, result);
+    case ExpFamily::kStamp: return CompareStamps(*right, *left, op, result);
+    case ExpFamily::kBfloat:
+      if (right->length != 4 && right->length != 8) return QX_STATUS_NOT_COMPARABLE;
+      return ExpCompareBfloat(right->value, left->value, &truth, op, right->type, result,
+                              static_cast<uint32_t>(right->length));
+    case ExpFamily::kString: return ExpCompareStrings(right, left, op, result);
+    case ExpFamily::kLengthPrefixed: return ExpCompareLengthPrefixed(right, left, op, result);
+    case ExpFamily::kZeroTerminated: return ExpCompareZeroTerminated(right, left, op, result);
+    case ExpFamily::kText: return ExpCompareTexts(right, left, op, result);
+    case ExpFamily::kPackedBytes: return ComparePackedBytes(*right, *left, op, result);
+    case ExpFamily::kNotComparable: return QX_STATUS_NOT_COMPARABLE;
+    case ExpFamily::kUnknown:
+    case ExpFamily::kRefused:
+    case ExpFamily::kVariable:
+      return kNotAdmitted;
+  }
+  return kNotAdmitted;
+}

@@ -1,0 +1,108 @@
+// The text rules. Texts compare as NUL-terminated byte strings (unsigned
+// bytes), but every text is bounded by its 256-byte value area: a value that
+// fills the area without a NUL ends at the area's end, and no terminator is
+// ever written outside it.
+
+#include <algorithm>
+#include <cstring>
+
+#include "evaluator/compare.h"
+#include "evaluator/compare_rules.h"
+
+namespace {
+
+struct Text {
+  const unsigned char* bytes;
+  size_t size;
+};
+
+// The value area up to its first NUL, or to its end.
+Text UpToNul(const unsigned char* bytes, size_t room) {
+  const void* nul = std::memchr(bytes, 0, room);
+  return Text{bytes, nul != nullptr ? static_cast<size_t>(static_cast<const unsigned char*>(nul) - bytes) : room};
+}
+
+Text AsStored(const ExpValue& v) { return UpToNul(v.value, kExpValueSize); }
+
+// Trims the value's trailing blanks in place, within its length.
+Text Trimmed(ExpValue* v) {
+  TrimTrailingBlanks(v->value, v->length > kExpValueSize ? kExpValueSize : v->length);
+  return AsStored(*v);
+}
+
+// The text after the length byte, as many characters as that byte says
+// (fewer when a NUL comes first or the area ends).
+Text AfterLengthByte(const ExpValue& v) {
+  return UpToNul(v.value + 1, v.value[0] < kExpValueSize - 1 ? v.value[0] : kExpValueSize - 1);
+}
+
+// Byte by byte as unsigned bytes; a text that is a prefix of the other is
+// the smaller.
+int Order(Text left, Text right) {
+  int s = std::memcmp(left.bytes, right.bytes, std::min(left.size, right.size));
+  return s != 0 ? ThreeWay(s, 0) : ThreeWay(left.size, right.size);
+}
+
+bool Contains(Text text, Text part) {
+  return std::search(text.bytes, text.bytes + text.size, part.bytes, part.bytes + part.size) !=
+         text.bytes + text.size || part.size == 0;
+}
+
+// "=" means that the left text contains the right one; the orderings
+// compare the whole texts.
+int32_t ContainsOrOrder(Text left, Text right, uint32_t op, ExpValue* result) {
+  if (op == QX_KIND_NE) return kNotAdmitted;
+  if (op == QX_KIND_EQ) {
+    ExpSetTruth(result, Contains(left, right));
+    return QX_STATUS_OK;
+  }
+  return StoreOrdering(op, Order(left, right), result);
+}
+
+// Texts admit the five comparisons other than "!=".
+int32_t StoreTextOrdering(uint32_t op, int s, ExpValue* result) {
+  if (op == QX_KIND_NE) return kNotAdmitted;
+  return StoreOrdering(op, s, result);
+}
+
+}  // namespace
+
+void TrimTrailingBlanks(unsigned char* text, int32_t length) {
+  if (text == nullptr || length < 1) return;
+  for (int32_t i = length - 1; i >= 0 && text[i] == ' '; --i) text[i] = 0;
+}
+
+int32_t ExpCompareStrings(ExpValue* right, ExpValue* left, uint32_t op, ExpValue* result) {
+  switch (left->type) {
+    case 7:
+    case 8:
+    case 39:
+    case 47:
+      return StoreTextOrdering(op, Order(Trimmed(left), Trimmed(right)), result);
+    case 15:
+      return StoreTextOrdering(op, Order(AfterLengthByte(*left), AsStored(*right)), result);
+    case 16:
+      return StoreTextOrdering(op, Order(AsStored(*left), Trimmed(right)), result);
+    case 23:
+    case 24:
+    case 25:
+      return ContainsOrOrder(AsStored(*left), Trimmed(right), op, result);
+    default:
+      return QX_STATUS_NOT_COMPARABLE;
+  }
+}
+
+int32_t ExpCompareLengthPrefixed(ExpValue* right, ExpValue* left, uint32_t op, ExpValue* result) {
+  Text l = left->type == 8 ? Trimmed(left) : left->type == 15 ? AfterLengthByte(*left) : AsStored(*left);
+  return StoreTextOrdering(op, Order(l, AfterLengthByte(*right)), result);
+}
+
+int32_t ExpCompareZeroTerminated(ExpValue* right, ExpValue* left, uint32_t op, ExpValue* result) {
+  Text l = left->type == 8 ? Trimmed(left) : AsStored(*left);
+  return StoreTextOrdering(op, Order(l, AsStored(*right)), result);
+}
+
+int32_t ExpCompareTexts(ExpValue* right, ExpValue* left, uint32_t op, ExpValue* result) {
+  Text l = left->type == 8 ? Trimmed(left) : AsStored(*left);
+  return ContainsOrOrder(l, AsStored(*right), op, result);
+}

@@ -1,0 +1,219 @@
+// The walk over hand-built node sequences: order, failures read as no
+// match, depth, fetches. Whole texts through the compiler are tested with
+// the in-memory filters.
+
+#include "evaluator/evaluate.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "compiler/test_store.h"
+#include "evaluator/record_buffer.h"
+#include "qxdbg_testing.h"
+
+namespace {
+
+ExpToken Op(int32_t kind) {
+  ExpToken t{};
+  t.kind = kind;
+  t.type = t.offset = t.length = -1;
+  return t;
+}
+
+ExpToken Int32(int32_t value) {
+  ExpToken t{};
+  t.kind = QX_KIND_LITERAL;
+  t.type = 4;
+  t.offset = -1;
+  t.length = 4;
+  std::memcpy(t.value, &value, 4);
+  return t;
+}
+
+// A 4-byte "int" field of the record data at `data_offset`.
+ExpToken IntField(int32_t data_offset) {
+  ExpToken t{};
+  t.kind = QX_KIND_FIELD;
+  t.type = 4;
+  t.offset = data_offset + kRecordDataBias;
+  t.length = 4;
+  return t;
+}
+
+class WalkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    record_.assign(kRecordBufferSize, 0);
+    uint32_t kind = 1;
+    std::memcpy(&record_[kRecordKindOffset], &kind, 4);
+    int32_t length = 16;
+    std::memcpy(&record_[kRecordDataLengthOffset], &length, 4);
+    for (int32_t i = 0; i < 4; ++i) SetInt(i, 10 * (i + 1));  // 10 20 30 40
+    live_ = qxdbgLiveBlocks();
+  }
+  void TearDown() override { EXPECT_EQ(qxdbgLiveBlocks(), live_); }
+  void SetInt(int32_t index, int32_t value) {
+    std::memcpy(&record_[kRecordHeaderSize + 4 * index], &value, 4);
+  }
+  // Evaluates the nodes; returns the match, or -100 - status on a bad status.
+  int32_t Match(const std::vector<ExpToken>& nodes, ExpStoreFns* fns_override = nullptr) {
+    store_.nodes = nodes;
+    ExpStoreFns fns = store_.Fns();
+    if (fns_override != nullptr) fns = *fns_override;
+    uint32_t match = 77;
+    int32_t status = ExpEvaluate(&store_, &fns, &match, record_.data());
+    if (status != 0) return -100 - status;
+    return static_cast<int32_t>(match);
+  }
+  std::vector<unsigned char> record_;
+  TestStore store_;
+  long live_ = 0;
+};
+
+TEST_F(WalkTest, TheRightOperandIsTheFirstAfterItsOperator) {
+  // x > 5 is stored as ">", 5, x: true when x is greater than 5.
+  EXPECT_EQ(Match({Op(QX_KIND_GT), Int32(5), IntField(0)}), 1);
+  EXPECT_EQ(Match({Op(QX_KIND_GT), Int32(10), IntField(0)}), 0);
+  EXPECT_EQ(Match({Op(QX_KIND_LT), Int32(11), IntField(0)}), 1);
+}
+
+// Counts the node reads and remembers their order.
+struct CountingStore : TestStore {
+  std::vector<uint32_t> reads;
+  static int32_t CountingGet(void* handle, uint32_t position, ExpToken* token) {
+    static_cast<CountingStore*>(handle)->reads.push_back(position);
+    return Get(handle, position, token);
+  }
+};
+
+TEST_F(WalkTest, NoShortCircuitAndNodesBeyondTheRootAreNeverRead) {
+  CountingStore store;
+  // (x0 = 10) or (x1 = 20), then a stray node that no operand reaches.
+  store.nodes = {Op(QX_KIND_OR), Op(QX_KIND_EQ), Int32(20), IntField(4),
+                 Op(QX_KIND_EQ), Int32(10), IntField(0),   Op(99)};
+  ExpStoreFns fns = store.Fns();
+  fns.GetExpNode = CountingStore::CountingGet;
+  uint32_t match = 0;
+  ASSERT_EQ(ExpEvaluate(&store, &fns, &match, record_.data()), 0);
+  EXPECT_EQ(match, 1u);
+  EXPECT_EQ(store.reads, (std::vector<uint32_t>{1, 2, 3, 4, 5, 6, 7}));
+}
+
+TEST_F(WalkTest, EveryFailureOfTheWalkReadsAsNoMatch) {
+  struct Case {
+    const char* what;
+    std::vector<ExpToken> nodes;
+  };
+  ExpToken beyond = IntField(16);  // starts at the end of the 16 data bytes
+  ExpToken too_long = IntField(0);
+  too_long.length = 300;
+  const Case kCases[] = {
+      {"root is a constant", {Int32(1)}},
+      {"root is a field", {IntField(0)}},
+      {"unknown kind", {Op(QX_KIND_EQ), Int32(1), Op(99)}},
+      {"a parenthesis stored as a node", {Op(QX_KIND_OPEN)}},
+      {"a missing node", {Op(QX_KIND_EQ), Int32(1)}},
+      {"not of a number", {Op(QX_KIND_NOT), Int32(1)}},
+      {"field beyond the data", {Op(QX_KIND_EQ), Int32(1), beyond}},
+      {"field longer than a value area", {Op(QX_KIND_EQ), Int32(1), too_long}},
+      {"comparison refused", {Op(QX_KIND_AND), Int32(1), Int32(1)}},
+      {"empty store", {}},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(Match(c.nodes), 0) << c.what;
+  uint32_t match = 5;
+  ExpStoreFns fns = store_.Fns();
+  EXPECT_EQ(ExpEvaluate(&store_, &fns, nullptr, record_.data()), -2);
+  EXPECT_EQ(ExpEvaluate(&store_, &fns, &match, nullptr), -2);
+  EXPECT_EQ(match, 5u);
+}
+
+TEST_F(WalkTest, NotInvertsTruths) {
+  EXPECT_EQ(Match({Op(QX_KIND_NOT), Op(QX_KIND_EQ), Int32(10), IntField(0)}), 0);
+  EXPECT_EQ(Match({Op(QX_KIND_NOT), Op(QX_KIND_NOT), Op(QX_KIND_EQ), Int32(10), IntField(0)}), 1);
+}
+
+std::vector<ExpToken> DeepNots(uint32_t depth) {
+  std::vector<ExpToken> nodes(depth, Op(QX_KIND_NOT));
+  nodes.push_back(Op(QX_KIND_EQ));
+  nodes.push_back(Int32(10));
+  nodes.push_back(IntField(0));
+  return nodes;
+}
+
+TEST_F(WalkTest, DeepNestingIsEvaluatedUpToTheLimitAndRefusedBeyond) {
+  // kExpMaxDepth - 1 "not"s and the "=": kExpMaxDepth pending operators.
+  EXPECT_EQ(Match(DeepNots(kExpMaxDepth - 1)), (kExpMaxDepth - 1) % 2 == 0 ? 1 : 0);
+  EXPECT_EQ(Match(DeepNots(kExpMaxDepth - 2)), (kExpMaxDepth - 2) % 2 == 0 ? 1 : 0);
+  EXPECT_EQ(Match(DeepNots(kExpMaxDepth)), 0);
+  EXPECT_EQ(Match(DeepNots(kExpMaxDepth + 100)), 0);
+}
+
+TEST_F(WalkTest, NoMemoryForDeepNestingReadsAsNoMatch) {
+  for (long n = 1; n <= 3; ++n) {
+    qxdbgFailNthAllocation(n);
+    EXPECT_EQ(Match(DeepNots(100)), 0) << n;  // 100 nots: true, unless memory fails
+    qxdbgFailNthAllocation(0);
+  }
+  EXPECT_EQ(Match(DeepNots(100)), 1);
+}
+
+ExpToken Fetch(int32_t kind, uint32_t number) {
+  ExpToken t{};
+  t.kind = kind;
+  t.type = 3;
+  t.offset = -1;
+  t.length = 4;
+  std::memcpy(t.value, &number, 4);
+  return t;
+}
+
+// The host's record source: record n holds n in its first data field.
+std::vector<uint32_t> fetched_ids;
+int32_t FetchNumbered(void* buffer, uint32_t record_id) {
+  fetched_ids.push_back(record_id);
+  auto* record = static_cast<unsigned char*>(buffer);
+  uint32_t kind = 1;
+  int32_t length = 4;
+  std::memcpy(record + kRecordKindOffset, &kind, 4);
+  std::memcpy(record + kRecordDataLengthOffset, &length, 4);
+  std::memcpy(record + kRecordHeaderSize, &record_id, 4);
+  return 0;
+}
+
+TEST_F(WalkTest, FetchesTakeTheFollowingFieldFromTheFetchedRecord) {
+  fetched_ids.clear();
+  ExpStoreFns fns = store_.Fns();
+  fns.FetchRecord = FetchNumbered;
+  // x0 = getrecid val 10: "=", fetch, x0 (read twice: fetched, then current).
+  store_.nodes = {Op(QX_KIND_EQ), Fetch(QX_KIND_FETCH_BY_NUMBER, 10), IntField(0)};
+  uint32_t match = 0;
+  ASSERT_EQ(ExpEvaluate(&store_, &fns, &match, record_.data()), 0);
+  EXPECT_EQ(match, 1u);  // current x0 is 10, fetched record 10 holds 10
+  // getrecid db: the record number is the 4-byte field at the node's number
+  // (offset 386 + 4: the current x1, 20).
+  store_.nodes = {Op(QX_KIND_EQ), Fetch(QX_KIND_FETCH_BY_FIELD, kRecordDataBias + 4), IntField(0)};
+  ASSERT_EQ(ExpEvaluate(&store_, &fns, &match, record_.data()), 0);
+  EXPECT_EQ(match, 0u);  // fetched 20 against current 10
+  EXPECT_EQ(fetched_ids, (std::vector<uint32_t>{10, 20}));
+}
+
+TEST_F(WalkTest, AFetchWithoutARecordSourceFailsWithoutACall) {
+  fetched_ids.clear();
+  EXPECT_EQ(Match({Op(QX_KIND_EQ), Fetch(QX_KIND_FETCH_BY_NUMBER, 10), IntField(0)}), 0);
+  EXPECT_TRUE(fetched_ids.empty());
+}
+
+TEST_F(WalkTest, NoMemoryForAFetchReadsAsNoMatch) {
+  ExpStoreFns fns = store_.Fns();
+  fns.FetchRecord = FetchNumbered;
+  store_.nodes = {Op(QX_KIND_EQ), Fetch(QX_KIND_FETCH_BY_NUMBER, 10), IntField(0)};
+  uint32_t match = 9;
+  qxdbgFailNthAllocation(1);
+  ASSERT_EQ(ExpEvaluate(&store_, &fns, &match, record_.data()), 0);
+  qxdbgFailNthAllocation(0);
+  EXPECT_EQ(match, 0u);
+}
+
+}  // namespace
