@@ -261,9 +261,9 @@ QXEXPC_API int32_t QXTRGAddNewTriggerFn(void *handle) QXEXPC_NOEXCEPT;
  * bytes. Offsets 0-383 address the header: those bytes are copied as stored
  * (a field may run on into the data, not past the end of the record).
  * Offsets from 384 up address the record data at offset - 386, decoded by
- * the field-conversion service when the record kind is 1, 2 or 3. A value
- * of type 0 is blank-padded from its first NUL to `length`, whatever the
- * outcome. Returns 0; -1 when the field is not available (beyond the
+ * the field-conversion service when the record kind is 1, 2 or 3; a data
+ * field of type 0 is then blank-padded from its first NUL to `length`,
+ * whatever the outcome. Returns 0; -1 when the field is not available (beyond the
  * record, a record kind without decodable data, a negative header length);
  * -2 for a missing value or record; or the field-conversion status. */
 QXEXPC_API int32_t QXGetDataFromBuffer(void *value, int32_t offset, int32_t length, uint32_t type,

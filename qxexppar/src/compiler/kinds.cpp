@@ -34,7 +34,7 @@ constexpr ExpKindInfo kKinds[] = {
 };
 
 constexpr int kKindCount = static_cast<int>(sizeof kKinds / sizeof kKinds[0]);
-constexpr int32_t kHighestKind = QX_KIND_FETCH_BY_FIELD;
+constexpr int32_t kHighestKind = kExpHighestKind;
 
 constexpr bool AscendingKinds() {
   for (int i = 1; i < kKindCount; ++i) {
@@ -54,16 +54,20 @@ constexpr std::array<signed char, kHighestKind + 1> BuildIndex() {
 }
 constexpr auto kIndex = BuildIndex();
 
+constexpr std::array<ExpKindClass, kHighestKind + 1> BuildClasses() {
+  std::array<ExpKindClass, kHighestKind + 1> classes{};
+  for (auto& entry : classes) entry = kNone;
+  for (int i = 0; i < kKindCount; ++i) classes[kKinds[i].kind] = kKinds[i].kind_class;
+  return classes;
+}
+
 }  // namespace
+
+extern const std::array<ExpKindClass, kExpHighestKind + 1> kExpKindClasses = BuildClasses();
 
 const ExpKindInfo* ExpFindKind(int32_t kind) {
   if (kind < 0 || kind > kHighestKind || kIndex[kind] < 0) return nullptr;
   return &kKinds[kIndex[kind]];
-}
-
-ExpKindClass ExpKindClassOf(int32_t kind) {
-  const ExpKindInfo* info = ExpFindKind(kind);
-  return info != nullptr ? info->kind_class : kNone;
 }
 
 int32_t ExpKindPriority(int32_t kind) {

@@ -2,6 +2,7 @@
 #ifndef QXEXPPAR_COMPILER_KINDS_H
 #define QXEXPPAR_COMPILER_KINDS_H
 
+#include <array>
 #include <cstdint>
 
 #include "qxexpc.h"
@@ -30,8 +31,15 @@ struct ExpKindInfo {
 // The entry of `kind`, or nullptr for a kind outside the table.
 const ExpKindInfo* ExpFindKind(int32_t kind);
 
+// The class of every kind from 0 to kExpHighestKind, for the one-step
+// look-up below (the converter and the walk ask once per token or node).
+inline constexpr int32_t kExpHighestKind = QX_KIND_FETCH_BY_FIELD;
+extern const std::array<ExpKindClass, kExpHighestKind + 1> kExpKindClasses;
+
 // Class and priority of any kind: class kNone and priority -1 outside the table.
-ExpKindClass ExpKindClassOf(int32_t kind);
+inline ExpKindClass ExpKindClassOf(int32_t kind) {
+  return kind >= 0 && kind <= kExpHighestKind ? kExpKindClasses[kind] : ExpKindClass::kNone;
+}
 int32_t ExpKindPriority(int32_t kind);
 
 // The operator or parenthesis written as `word` (exact, case-insensitive

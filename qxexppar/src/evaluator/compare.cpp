@@ -21,27 +21,12 @@ int64_t ReadInteger(const unsigned char* bytes, const ExpTypeCodeInfo& type) {
 // Stores the sum or difference at the width of the result type; only the
 // codes 1 to 6 can hold one.
 int32_t StoreNumber(uint32_t type, uint32_t number, ExpValue* result) {
-  switch (type) {
-    case 1:
-    case 2: {
-      auto narrow = static_cast<uint16_t>(number);
-      std::memcpy(result->value, &narrow, sizeof narrow);
-      result->length = 2;
-      return QX_STATUS_OK;
-    }
-    case 3:
-    case 4:
-      std::memcpy(result->value, &number, sizeof number);
-      result->length = 4;
-      return QX_STATUS_OK;
-    case 5:
-    case 6:
-      result->value[0] = static_cast<unsigned char>(number);
-      result->length = 1;
-      return QX_STATUS_OK;
-    default:
-      return QX_STATUS_NOT_COMPARABLE;
-  }
+  int32_t width = type == 1 || type == 2 ? 2 : type == 3 || type == 4 ? 4 : type == 5 || type == 6 ? 1 : 0;
+  if (width == 0) return QX_STATUS_NOT_COMPARABLE;
+  result->length = width;
+  ExpValueClear(result, width);
+  std::memcpy(result->value, &number, static_cast<size_t>(width));  // the low-order bytes
+  return QX_STATUS_OK;
 }
 
 // Both values are read at the right operand's width and signedness.
@@ -126,7 +111,7 @@ int32_t ExpCompareDateTime(ExpValue* right, ExpValue* left, uint32_t* truth, uin
   }
   int s = 0;
   if (op == QX_KIND_EQ || op == QX_KIND_NE) {
-    size_t n = right->length < 0 ? 0 : right->length > kExpValueSize ? kExpValueSize : right->length;
+    auto n = static_cast<size_t>(ExpValueSpan(right->length));
     s = std::memcmp(left->value, right->value, n) == 0 ? 0 : 1;
   } else if (right->type == 10) {
     // year (bytes 2-3), month (byte 1), day (byte 0)

@@ -1,7 +1,7 @@
 // The text rules. Texts compare as NUL-terminated byte strings (unsigned
-// bytes), but every text is bounded by its 256-byte value area: a value that
-// fills the area without a NUL ends at the area's end, and no terminator is
-// ever written outside it.
+// bytes). A value reads as its bytes followed by zeros, so a text ends at
+// its first NUL or at its length, whichever comes first, and never beyond
+// its 256-byte value area; no terminator is ever written.
 
 #include <algorithm>
 #include <cstring>
@@ -16,24 +16,26 @@ struct Text {
   size_t size;
 };
 
-// The value area up to its first NUL, or to its end.
+// The first `room` bytes up to the first NUL among them.
 Text UpToNul(const unsigned char* bytes, size_t room) {
   const void* nul = std::memchr(bytes, 0, room);
   return Text{bytes, nul != nullptr ? static_cast<size_t>(static_cast<const unsigned char*>(nul) - bytes) : room};
 }
 
-Text AsStored(const ExpValue& v) { return UpToNul(v.value, kExpValueSize); }
+Text AsStored(const ExpValue& v) { return UpToNul(v.value, static_cast<size_t>(ExpValueSpan(v.length))); }
 
 // Trims the value's trailing blanks in place, within its length.
 Text Trimmed(ExpValue* v) {
-  TrimTrailingBlanks(v->value, v->length > kExpValueSize ? kExpValueSize : v->length);
+  TrimTrailingBlanks(v->value, ExpValueSpan(v->length));
   return AsStored(*v);
 }
 
 // The text after the length byte, as many characters as that byte says
-// (fewer when a NUL comes first or the area ends).
+// (fewer when a NUL or the value's end comes first).
 Text AfterLengthByte(const ExpValue& v) {
-  return UpToNul(v.value + 1, v.value[0] < kExpValueSize - 1 ? v.value[0] : kExpValueSize - 1);
+  int32_t after = ExpValueSpan(v.length) - 1;
+  if (after < 0) return Text{v.value + 1, 0};
+  return UpToNul(v.value + 1, static_cast<size_t>(v.value[0] < after ? v.value[0] : after));
 }
 
 // Byte by byte as unsigned bytes; a text that is a prefix of the other is

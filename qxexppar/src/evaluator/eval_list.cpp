@@ -33,16 +33,6 @@ const ExpToken* NextConstant(ExpWalk* walk, int32_t* status) {
   return node;
 }
 
-void ConstantAsValue(const ExpToken* node, ExpValue* value) {
-  std::memset(value, 0, sizeof *value);
-  value->type = static_cast<uint32_t>(node->type);
-  value->length = node->length;
-  value->attr1 = node->attr1;
-  value->attr2 = node->attr2;
-  int32_t n = node->length < 0 ? 0 : node->length > QX_TOKEN_VALUE_SIZE ? QX_TOKEN_VALUE_SIZE : node->length;
-  std::memcpy(value->value, node->value, static_cast<size_t>(n));
-}
-
 // Stored bytes equal, with the tolerances of the floating and stamp codes.
 bool SameValue(const ExpToken* node, const ExpValue& field) {
   switch (node->type) {
@@ -88,7 +78,7 @@ int32_t ExpScanRanges(ExpWalk* walk, uint32_t pairs, uint32_t count, ExpValue* f
         const ExpToken* node = NextConstant(walk, &status);
         if (node == nullptr) return status;
         ExpValue bound;
-        ConstantAsValue(node, &bound);
+        ExpConstantValue(node, &bound);
         ExpValue test{};
         status = ExpCompareValues(&bound, &fields[count - k], half == 0 ? QX_KIND_GT : QX_KIND_LT, &test);
         if (status < 0) return status;
@@ -119,7 +109,11 @@ int32_t ExpScanValues(ExpWalk* walk, uint32_t tuples, uint32_t count, ExpValue* 
       const ExpToken* node = walk->read(walk, ++walk->position, &status);
       if (node == nullptr) return status;
       ExpValue& field = fields[count - k];
-      if (field.length == 0) field.length = node->length;
+      if (field.length == 0) {
+        // Nothing was taken for a field of no length: it reads as zeros.
+        field.length = node->length;
+        ExpValueClear(&field, field.length);
+      }
       if (node->kind != QX_KIND_LITERAL || static_cast<uint32_t>(node->type) != field.type ||
           node->length != field.length) {
         return kListOutOfShape;
@@ -157,8 +151,7 @@ int32_t ExpEvalList(ExpWalk* walk, const ExpToken* list, ExpValue* result) {
     // A field too long for its value area fails the walk; any other
     // extraction result is taken as it is.
     if (field.length < 0 || field.length > kExpValueSize) return kFieldNotAvailable;
-    std::memset(&fields[i], 0, sizeof fields[i]);
-    ExpFieldValue(&field, walk->record, &fields[i]);
+    ExpFieldValue(&field, &walk->fields, &fields[i]);
   }
   list = nullptr;  // may be the reader's copy, overwritten by the reads below
 

@@ -2,6 +2,11 @@
 // than recursing, so that no expression, however deep, can exhaust the
 // thread's stack: the first few levels live in the walk's frame, deeper ones
 // in one block that grows as needed, up to kExpMaxDepth levels.
+//
+// Values are computed where they are needed: an operator's right operand
+// straight into its pending entry, a left operand into one of two scratch
+// values, an outcome into the place its own operator takes it from. No
+// value is copied on its way up.
 
 #include "evaluator/evaluate.h"
 
@@ -26,18 +31,6 @@ const ExpToken* ReadThroughStore(ExpWalk* walk, uint32_t position, int32_t* stat
   return *status == 0 ? &walk->scratch : nullptr;
 }
 
-void ClearValue(ExpValue* value) { std::memset(value->value, 0, sizeof value->value); }
-
-// A constant takes the node's description and its value bytes.
-void ConstantValue(const ExpToken* node, ExpValue* value) {
-  value->type = static_cast<uint32_t>(node->type);
-  value->length = node->length;
-  value->attr1 = node->attr1;
-  value->attr2 = node->attr2;
-  int32_t n = node->length < 0 ? 0 : node->length > QX_TOKEN_VALUE_SIZE ? QX_TOKEN_VALUE_SIZE : node->length;
-  std::memcpy(value->value, node->value, static_cast<size_t>(n));
-}
-
 // A field longer than a value area cannot be held: it is not available.
 bool FieldFits(const ExpToken* node) { return node->length >= 0 && node->length <= kExpValueSize; }
 
@@ -56,9 +49,9 @@ int32_t FetchedValue(ExpWalk* walk, const ExpToken* node, ExpValue* value) {
   const bool by_number = node->kind == QX_KIND_FETCH_BY_NUMBER;
   uint32_t record_id = NodeNumber(node);
   if (!by_number) {
-    int32_t status = QXGetDataFromBuffer(&record_id, static_cast<int32_t>(record_id), 4,
-                                         static_cast<uint32_t>(node->type), static_cast<uint32_t>(node->attr1),
-                                         static_cast<uint32_t>(node->attr2), walk->record);
+    int32_t status = ExpFieldReaderRead(&walk->fields, &record_id, static_cast<int32_t>(record_id), 4,
+                                        static_cast<uint32_t>(node->type), static_cast<uint32_t>(node->attr1),
+                                        static_cast<uint32_t>(node->attr2));
     if (status != 0) return status;
   }
   // `node` may be the reader's copy, overwritten by the next read.
@@ -71,7 +64,13 @@ int32_t FetchedValue(ExpWalk* walk, const ExpToken* node, ExpValue* value) {
   int32_t status = 0;
   const ExpToken* field = walk->read(walk, walk->position, &status);
   if (field != nullptr) {
-    status = ExpFieldValue(field, fetched, value);
+    // The fetched record takes the field-conversion service for itself; the
+    // walk's own record is set up again at its next data field.
+    ExpFieldReaderFinish(&walk->fields);
+    ExpFieldReader fetched_fields;
+    ExpFieldReaderStart(&fetched_fields, fetched);
+    status = ExpFieldValue(field, &fetched_fields, value);
+    ExpFieldReaderFinish(&fetched_fields);
     // A fetch by number takes whatever the extraction left; a field too long
     // for a value area still fails, as it would anywhere else.
     if (by_number && status == kFieldNotAvailable && FieldFits(field)) status = 0;
@@ -84,10 +83,10 @@ int32_t FetchedValue(ExpWalk* walk, const ExpToken* node, ExpValue* value) {
 int32_t OperandValue(ExpWalk* walk, const ExpToken* node, ExpValue* value) {
   switch (node->kind) {
     case QX_KIND_LITERAL:
-      ConstantValue(node, value);
+      ExpConstantValue(node, value);
       return 0;
     case QX_KIND_FIELD:
-      return ExpFieldValue(node, walk->record, value);
+      return ExpFieldValue(node, &walk->fields, value);
     case QX_KIND_FETCH_BY_NUMBER:
     case QX_KIND_FETCH_BY_FIELD:
       return FetchedValue(walk, node, value);
@@ -110,9 +109,14 @@ struct Pending {
 // The stack of pending operators: a few in place, more in one block.
 class PendingStack {
  public:
-  ~PendingStack() { qxdbgFree(heap_); }
-  bool empty() const { return size_ == 0; }
-  Pending& top() { return at(size_ - 1); }
+  PendingStack() = default;
+  PendingStack(const PendingStack&) = delete;
+  PendingStack& operator=(const PendingStack&) = delete;
+  ~PendingStack() {
+    if (heap_ != nullptr) qxdbgFree(heap_);
+  }
+  uint32_t size() const { return size_; }
+  Pending& at(uint32_t i) { return i < kInPlace ? in_place_[i] : heap_[i - kInPlace]; }
   void pop() { --size_; }
   // Pushes an operator; false when no memory is left or the nesting is too deep.
   bool push(int32_t kind) {
@@ -126,13 +130,12 @@ class PendingStack {
 
  private:
   static constexpr uint32_t kInPlace = 8;
-  Pending& at(uint32_t i) { return i < kInPlace ? in_place_[i] : heap_[i - kInPlace]; }
   bool Grow() {
     uint32_t capacity = capacity_ == 0 ? 32 : capacity_ * 2;
     auto* grown = static_cast<Pending*>(qxdbgMalloc(capacity * sizeof(Pending)));
     if (grown == nullptr) return false;
     if (heap_ != nullptr) std::memcpy(grown, heap_, capacity_ * sizeof(Pending));
-    qxdbgFree(heap_);
+    if (heap_ != nullptr) qxdbgFree(heap_);
     heap_ = grown;
     capacity_ = capacity;
     return true;
@@ -143,13 +146,65 @@ class PendingStack {
   uint32_t size_ = 0;
 };
 
+// Where the value that the operators below entry `above` wait for goes:
+// the right operand of the nearest binary operator that has none yet, else
+// that operator's left operand (a scratch value other than `busy`), else
+// the walk's result. "not" entries in between change the value in place.
+ExpValue* PlaceFor(PendingStack& pending, uint32_t above, ExpValue (&left)[2], const ExpValue* busy,
+                   ExpValue* result) {
+  for (uint32_t i = above; i-- > 0;) {
+    Pending& op = pending.at(i);
+    if (op.kind == QX_KIND_NOT) continue;
+    if (!op.have_right) return &op.right;
+    return busy == &left[0] ? &left[1] : &left[0];
+  }
+  return result;
+}
+
+// Hands a finished operand up to the operators waiting for it: returns 1
+// when the walk is complete (the value is in `result`), 0 when the next node
+// starts an operand still needed, or a negative status.
+int32_t HandUp(PendingStack& pending, ExpValue* value, ExpValue (&left)[2], ExpValue* result) {
+  while (pending.size() > 0) {
+    Pending& op = pending.at(pending.size() - 1);
+    if (op.kind == QX_KIND_NOT) {
+      if (value->type != kLogicalType) return kWalkFailed;
+      ExpSetTruth(value, ExpValueWord(*value) == 0);
+      pending.pop();
+      continue;
+    }
+    if (!op.have_right) {
+      op.have_right = true;  // `value` is its right operand, in place
+      return 0;
+    }
+    ExpValue* outcome = PlaceFor(pending, pending.size() - 1, left, value, result);
+    outcome->length = 0;
+    int32_t status = ExpCompareValues(&op.right, value, static_cast<uint32_t>(op.kind), outcome);
+    if (status < 0) return status;
+    pending.pop();
+    value = outcome;
+  }
+  return 1;
+}
+
 }  // namespace
 
-int32_t ExpFieldValue(const ExpToken* node, const unsigned char* record, ExpValue* value) {
+void ExpConstantValue(const ExpToken* node, ExpValue* value) {
+  value->type = static_cast<uint32_t>(node->type);
+  value->length = node->length;
+  value->attr1 = node->attr1;
+  value->attr2 = node->attr2;
+  ExpValueClear(value, node->length);
+  int32_t n = ExpValueSpan(node->length);
+  std::memcpy(value->value, node->value, static_cast<size_t>(n > QX_TOKEN_VALUE_SIZE ? QX_TOKEN_VALUE_SIZE : n));
+}
+
+int32_t ExpFieldValue(const ExpToken* node, ExpFieldReader* fields, ExpValue* value) {
   if (!FieldFits(node)) return kFieldNotAvailable;
-  int32_t status = QXGetDataFromBuffer(value->value, node->offset, node->length,
-                                       static_cast<uint32_t>(node->type), static_cast<uint32_t>(node->attr1),
-                                       static_cast<uint32_t>(node->attr2), record);
+  ExpValueClear(value, node->length);
+  int32_t status = ExpFieldReaderRead(fields, value->value, node->offset, node->length,
+                                      static_cast<uint32_t>(node->type), static_cast<uint32_t>(node->attr1),
+                                      static_cast<uint32_t>(node->attr2));
   value->type = static_cast<uint32_t>(node->type);
   value->length = node->length;
   value->attr1 = node->attr1;
@@ -157,70 +212,50 @@ int32_t ExpFieldValue(const ExpToken* node, const unsigned char* record, ExpValu
   return status == -1 ? kFieldNotAvailable : 0;
 }
 
-void ExpWalkInit(ExpWalk* walk, void* store, const ExpStoreFns* fns, const void* record) {
-  walk->read = ReadThroughStore;
+void ExpWalkInit(ExpWalk* walk, void* store, const ExpStoreFns* fns, const void* record,
+                 ExpReadNodeFn read) {
+  walk->read = read != nullptr ? read : ReadThroughStore;
   walk->store = store;
   walk->fns = fns;
   walk->nodes = nullptr;
   walk->node_count = 0;
   walk->record = static_cast<const unsigned char*>(record);
+  ExpFieldReaderStart(&walk->fields, record);
   walk->position = 1;
-  std::memset(&walk->scratch, 0, sizeof walk->scratch);
+  if (read == nullptr) std::memset(&walk->scratch, 0, sizeof walk->scratch);
 }
 
 int32_t ExpEvalNode(ExpWalk* walk, ExpValue* result) {
   if (walk == nullptr || result == nullptr || walk->record == nullptr) return QX_STATUS_MISSING;
   PendingStack pending;
-  ExpValue value;
+  ExpValue left[2];
+  int32_t status = 0;
   for (;;) {
-    int32_t status = 0;
     const ExpToken* node = walk->read(walk, walk->position, &status);
-    if (node == nullptr) return status;
+    if (node == nullptr) break;
     ++walk->position;
     ExpKindClass kind_class = ExpKindClassOf(node->kind);
     if (kind_class == ExpKindClass::kInfix || kind_class == ExpKindClass::kPrefix) {
-      if (!pending.push(node->kind)) return kWalkFailed;
+      if (!pending.push(node->kind)) {
+        status = kWalkFailed;
+        break;
+      }
       continue;
     }
-    ClearValue(&value);
-    status = OperandValue(walk, node, &value);
-    if (status != 0) return status;
-
-    // Hand the finished operand up to the operators waiting for it.
-    for (;;) {
-      if (pending.empty()) {
-        *result = value;
-        return 0;
-      }
-      Pending& op = pending.top();
-      if (op.kind == QX_KIND_NOT) {
-        if (value.type != kLogicalType) return kWalkFailed;
-        ExpSetTruth(&value, ExpValueWord(value) == 0);
-        pending.pop();
-        continue;
-      }
-      if (!op.have_right) {
-        op.right = value;
-        op.have_right = true;
-        break;  // the left operand's nodes come next
-      }
-      ExpValue outcome;
-      outcome.type = 0;
-      outcome.length = 0;
-      outcome.attr1 = 0;
-      outcome.attr2 = 0;
-      ClearValue(&outcome);
-      status = ExpCompareValues(&op.right, &value, static_cast<uint32_t>(op.kind), &outcome);
-      if (status < 0) return status;
-      value = outcome;
-      pending.pop();
-    }
+    ExpValue* value = PlaceFor(pending, pending.size(), left, nullptr, result);
+    status = OperandValue(walk, node, value);
+    if (status != 0) break;
+    status = HandUp(pending, value, left, result);
+    if (status != 0) break;
   }
+  ExpFieldReaderFinish(&walk->fields);
+  return status == 1 ? 0 : status;
 }
 
 int32_t ExpEvaluateWalk(ExpWalk* walk, uint32_t* match) {
   if (match == nullptr || walk == nullptr || walk->record == nullptr) return QX_STATUS_MISSING;
-  ExpValue result{};
+  ExpValue result;
+  result.type = 0;
   if (ExpEvalNode(walk, &result) != 0 || result.type != kLogicalType) {
     *match = 0;
     return 0;

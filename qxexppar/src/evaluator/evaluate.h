@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "evaluator/exp_value.h"
+#include "evaluator/field_reader.h"
 #include "qxexpc.h"
 
 // Deepest nesting of operators a walk accepts; deeper expressions fail the
@@ -31,12 +32,15 @@ struct ExpWalk {
   const void* nodes;             // for readers with direct access to the nodes
   uint32_t node_count;
   const unsigned char* record;   // the RecordBuffer
+  ExpFieldReader fields;         // reads the record's fields
   uint32_t position;             // the next node to read
   ExpToken scratch;              // the generic reader's copy of a node
 };
 
-// Starts a walk at position 1 that reads nodes through fns->GetExpNode.
-void ExpWalkInit(ExpWalk* walk, void* store, const ExpStoreFns* fns, const void* record);
+// Starts a walk at position 1 that reads nodes with `read`, or, when it is
+// null, through fns->GetExpNode.
+void ExpWalkInit(ExpWalk* walk, void* store, const ExpStoreFns* fns, const void* record,
+                 ExpReadNodeFn read = nullptr);
 
 // Evaluates `walk` into *match (1 or 0). Every failure of the walk reads as
 // no match with status 0; -2 only when `match` or the record is missing.
@@ -47,7 +51,8 @@ int32_t ExpEvaluateWalk(ExpWalk* walk, uint32_t* match);
 int32_t ExpEvaluate(void* store, const ExpStoreFns* fns, uint32_t* match, const void* record);
 
 // Evaluates the subtree whose root node stands at walk->position into
-// `result`, leaving the position on the first node after the subtree.
+// `result`, leaving the position on the first node after the subtree, and
+// restores the field-conversion service's return form before returning.
 // Returns 0, or the status that failed the walk: a store status, -1 (an
 // unknown node kind, "not" of a non-logical value, no memory, nesting deeper
 // than kExpMaxDepth), -2 (a fetch without FetchRecord), -3 (a list node or
@@ -70,8 +75,11 @@ int32_t ExpScanRanges(ExpWalk* walk, uint32_t pairs, uint32_t count, ExpValue* f
 int32_t ExpScanValues(ExpWalk* walk, uint32_t tuples, uint32_t count, ExpValue* fields,
                       uint32_t* found);
 
-// Fills `value` with the field a node describes, taken out of `record`: -17
+// Fills `value` with a constant node's description and value bytes.
+void ExpConstantValue(const ExpToken* node, ExpValue* value);
+
+// Fills `value` with the field a node describes, read with `fields`: -17
 // when the field is not available (or does not fit a value area).
-int32_t ExpFieldValue(const ExpToken* node, const unsigned char* record, ExpValue* value);
+int32_t ExpFieldValue(const ExpToken* node, ExpFieldReader* fields, ExpValue* value);
 
 #endif

@@ -2,14 +2,25 @@
 #ifndef QXEXPPAR_EVALUATOR_EXP_VALUE_H
 #define QXEXPPAR_EVALUATOR_EXP_VALUE_H
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
 inline constexpr int32_t kExpValueSize = 256;
 
-// A value of a field or constant, or the outcome of an operator. `value`
-// holds the first `length` bytes, zero-filled beyond; numbers little-endian.
-// Type 9 is a logical value whose first u32 word is 1 (true) or 0.
+// How far past its length a value's bytes are kept zero: farther than any
+// fixed-width read of a shorter value goes (9 bytes for packed bytes).
+inline constexpr int32_t kExpValueSlack = 16;
+
+// A value of a field or constant, or the outcome of an operator. Numbers
+// are little-endian. Type 9 is a logical value whose first u32 word is 1
+// (true) or 0.
+//
+// A value reads as its first `length` bytes followed by zeros. Only the
+// bytes up to kExpValueSlack past the length are kept: every value is made
+// through ExpValueClear or ExpValueCopy, which zero that much, and every
+// reader stays within it (texts end at the length at the latest). This
+// spares the evaluator clearing the whole area for every operand.
 struct ExpValue {
   uint32_t type;
   int32_t length;
@@ -20,6 +31,26 @@ struct ExpValue {
 
 inline constexpr uint32_t kLogicalType = 9;
 
+// The bytes of a value's area that hold its value: its length, within the area.
+inline int32_t ExpValueSpan(int32_t length) {
+  return length < 0 ? 0 : length > kExpValueSize ? kExpValueSize : length;
+}
+
+// The bytes of a value's area that are kept: the span and the zeros after it.
+inline int32_t ExpValueReach(int32_t length) {
+  int32_t reach = ExpValueSpan(length) + kExpValueSlack;
+  return reach > kExpValueSize ? kExpValueSize : reach;
+}
+
+// Zeroes the kept bytes of a value about to take `length` bytes.
+inline void ExpValueClear(ExpValue* v, int32_t length) {
+  std::memset(v->value, 0, static_cast<size_t>(ExpValueReach(length)));
+}
+
+inline void ExpValueCopy(ExpValue* to, const ExpValue& from) {
+  std::memcpy(to, &from, offsetof(ExpValue, value) + static_cast<size_t>(ExpValueReach(from.length)));
+}
+
 inline uint32_t ExpValueWord(const ExpValue& v) {
   uint32_t word;
   std::memcpy(&word, v.value, sizeof word);
@@ -29,8 +60,8 @@ inline uint32_t ExpValueWord(const ExpValue& v) {
 inline void ExpSetTruth(ExpValue* result, bool truth) {
   result->type = kLogicalType;
   result->length = 4;
-  uint32_t word = truth ? 1 : 0;
-  std::memcpy(result->value, &word, sizeof word);
+  ExpValueClear(result, 4);
+  result->value[0] = truth ? 1 : 0;
 }
 
 #endif

@@ -103,7 +103,7 @@ const ExpTypeCodeInfo& ExpTypeCodeOf(uint32_t code) {
   return kTypes[kIndex[code]];
 }
 
-uint32_t ExpResolveTypeCode(uint32_t code, int32_t length) {
+uint32_t ExpResolveVariableCode(uint32_t code, int32_t length) {
   for (const Resolution& r : kResolutions) {
     if (r.code != code) continue;
     uint32_t resolved = length == 2 ? r.at2 : length == 4 ? r.at4 : length == 8 ? r.at8 : 0;

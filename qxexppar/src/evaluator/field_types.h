@@ -41,9 +41,13 @@ struct ExpTypeCodeInfo {
 // The entry of `code`; a kUnknown entry for codes outside the table.
 const ExpTypeCodeInfo& ExpTypeCodeOf(uint32_t code);
 
-// The fixed-width code a variable-width code stands for at `length`; any
-// other code, or a length the code does not list, comes back unchanged.
-uint32_t ExpResolveTypeCode(uint32_t code, int32_t length);
+// The fixed-width code a variable-width code (38, 109, 110, 111) stands for
+// at `length`; any other code, or a length the code does not list, comes
+// back unchanged.
+uint32_t ExpResolveVariableCode(uint32_t code, int32_t length);
+inline uint32_t ExpResolveTypeCode(uint32_t code, int32_t length) {
+  return code == 38 || (code >= 109 && code <= 111) ? ExpResolveVariableCode(code, length) : code;
+}
 
 // Every entry in code order, for tools and tests.
 const ExpTypeCodeInfo* ExpTypeCodeTable(int* count);

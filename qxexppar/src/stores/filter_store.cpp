@@ -195,8 +195,7 @@ extern "C" int32_t QXQFEvaluateExpression(const void* record, FilterHandle* hand
   ExpStoreFns fns = FilterStoreFns(fetch);
   if (handle->stale) IndexNodes(handle);
   ExpWalk walk;
-  ExpWalkInit(&walk, handle, &fns, record);
-  if (handle->by_position != nullptr) walk.read = ReadByPosition;
+  ExpWalkInit(&walk, handle, &fns, record, handle->by_position != nullptr ? ReadByPosition : nullptr);
   return ExpEvaluateWalk(&walk, match);
 }
 

@@ -1,0 +1,67 @@
+#include "evaluator/field_reader.h"
+
+#include <cstring>
+
+#include "evaluator/record_buffer.h"
+#include "qxcnldrc.h"
+
+namespace {
+
+constexpr int32_t kFieldNotAvailable = -1;
+
+bool DecodableKind(uint32_t kind) { return kind == 1 || kind == 2 || kind == 3; }
+
+// The rest of a field after its first NUL reads as blanks.
+void PadAfterNul(unsigned char* value, int32_t length) {
+  if (length < 1) return;
+  auto* nul = static_cast<unsigned char*>(std::memchr(value, 0, static_cast<size_t>(length)));
+  if (nul != nullptr) std::memset(nul, ' ', static_cast<size_t>(value + length - nul));
+}
+
+int32_t ReadField(ExpFieldReader* reader, unsigned char* out, int32_t offset, int32_t length,
+                  uint32_t type, uint32_t attr1, uint32_t attr2) {
+  const unsigned char* record = reader->record;
+  if (offset >= 0 && offset < kRecordHeaderSize) {
+    // A header field may run on into the data, but never past the record
+    // the header describes.
+    int32_t record_size = kRecordHeaderSize + RecordDataLengthBounded(record);
+    if (length < 0 || length > record_size - offset) return kFieldNotAvailable;
+    std::memcpy(out, record + offset, static_cast<size_t>(length));
+    return 0;
+  }
+  if (offset >= kRecordHeaderSize) offset -= kRecordDataBias;
+  if (offset > RecordDataLength(record)) return kFieldNotAvailable;
+  int32_t status = kFieldNotAvailable;
+  if (DecodableKind(RecordKind(record))) {
+    if (!reader->prepared) {
+      reader->previous_form = qxLDRSetReturnType(QX_LDR_RETURN_STORED, reader->context);
+      qxLDRSetBuffer(RecordDataLengthBounded(record), record + kRecordHeaderSize, reader->context);
+      reader->prepared = true;
+    }
+    QxLdrFieldDescriptor descriptor{offset, length, 0, type, attr1, attr2};
+    int32_t delivered = length;
+    status = qxLDRGetFieldData(&descriptor, &delivered, out, reader->context);
+  }
+  // Data fields of type 0 end at their first NUL, whatever the outcome.
+  if (type == 0) PadAfterNul(out, length);
+  return status;
+}
+
+}  // namespace
+
+void ExpFieldReaderStart(ExpFieldReader* reader, const void* record) {
+  reader->record = static_cast<const unsigned char*>(record);
+  reader->prepared = false;
+  reader->previous_form = 0;
+}
+
+int32_t ExpFieldReaderRead(ExpFieldReader* reader, void* value, int32_t offset, int32_t length,
+                           uint32_t type, uint32_t attr1, uint32_t attr2) {
+  return ReadField(reader, static_cast<unsigned char*>(value), offset, length, type, attr1, attr2);
+}
+
+void ExpFieldReaderFinish(ExpFieldReader* reader) {
+  if (!reader->prepared) return;
+  qxLDRSetReturnType(reader->previous_form, reader->context);
+  reader->prepared = false;
+}
