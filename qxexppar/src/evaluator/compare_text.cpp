@@ -75,6 +75,13 @@ void TrimTrailingBlanks(unsigned char* text, int32_t length) {
 }
 
 int32_t ExpCompareStrings(ExpValue* right, ExpValue* left, uint32_t op, ExpValue* result) {
+  // "!=" is refused whatever the texts: no need to look at them. A left
+  // operand of no text type is refused first, as the rules below say.
+  bool text_left = left->type == 7 || left->type == 8 || left->type == 39 || left->type == 47 ||
+                   left->type == 15 || left->type == 16 || left->type == 23 || left->type == 24 ||
+                   left->type == 25;
+  if (!text_left) return QX_STATUS_NOT_COMPARABLE;
+  if (op == QX_KIND_NE) return kNotAdmitted;
   switch (left->type) {
     case 7:
     case 8:

@@ -42,13 +42,28 @@ inline int32_t ExpValueReach(int32_t length) {
   return reach > kExpValueSize ? kExpValueSize : reach;
 }
 
+// Short values, the usual case, are cleared and copied with fixed-size
+// moves the compiler does in a few instructions.
+inline constexpr int32_t kExpShortReach = 32;
+
 // Zeroes the kept bytes of a value about to take `length` bytes.
 inline void ExpValueClear(ExpValue* v, int32_t length) {
-  std::memset(v->value, 0, static_cast<size_t>(ExpValueReach(length)));
+  int32_t reach = ExpValueReach(length);
+  if (reach <= kExpShortReach) {
+    std::memset(v->value, 0, kExpShortReach);
+  } else {
+    std::memset(v->value, 0, static_cast<size_t>(reach));
+  }
 }
 
+// Copies a value: its description and its kept bytes.
 inline void ExpValueCopy(ExpValue* to, const ExpValue& from) {
-  std::memcpy(to, &from, offsetof(ExpValue, value) + static_cast<size_t>(ExpValueReach(from.length)));
+  int32_t reach = ExpValueReach(from.length);
+  if (reach <= kExpShortReach) {
+    std::memcpy(to, &from, offsetof(ExpValue, value) + kExpShortReach);
+  } else {
+    std::memcpy(to, &from, offsetof(ExpValue, value) + static_cast<size_t>(reach));
+  }
 }
 
 inline uint32_t ExpValueWord(const ExpValue& v) {
