@@ -25,7 +25,7 @@ class DataFileTest : public ::testing::Test {
   // Creates `name` and opens it on `position`.
   std::string Make(const std::string& name, const qxldra::FileDefinition& definition, Position& position) {
     const std::string path = folder_.Path(name);
-    EXPECT_EQ(CreateFile(path, definition), QX_LDRA_OK);
+    EXPECT_EQ(CreateDataFile(path, definition), QX_LDRA_OK);
     EXPECT_EQ(position.Open(path), QX_LDRA_OK);
     return path;
   }

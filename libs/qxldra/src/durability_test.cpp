@@ -117,7 +117,7 @@ class Durability : public ::testing::Test {
   void SetUp() override {
     ASSERT_FALSE(kChildDone);
     path_ = folder_.Path("stream");
-    ASSERT_EQ(CreateFile(path_, Stream()), QX_LDRA_OK);
+    ASSERT_EQ(CreateDataFile(path_, Stream()), QX_LDRA_OK);
   }
   void TearDown() override {
     qx_LDRAID(QX_LDRA_OP_RESET, nullptr, nullptr, nullptr, nullptr, 0, kClient);

@@ -30,11 +30,18 @@ Bytes Trigger(uint32_t id, const std::string& name) {
   return record;
 }
 
+// One set of product files for the suite, created once (file creation is
+// slow: it waits for the disk). The prefix ends in "data-" without a
+// separator, as a host may give it. Each test writes to files of its own.
 class ProductFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    prefix_ = folder_.Path("");
-    ASSERT_EQ(qxldraCreateProductFiles(prefix_.c_str(), kOwner), QX_LDRA_OK);
+  static void SetUpTestSuite() {
+    folder_ = new ScratchFolder();
+    ASSERT_EQ(qxldraCreateProductFiles(Prefix().c_str(), kOwner), QX_LDRA_OK);
+  }
+  static void TearDownTestSuite() {
+    delete folder_;
+    folder_ = nullptr;
   }
   void TearDown() override {
     qxldraFailNthCall(nullptr, -1, 0, 0);
@@ -42,21 +49,28 @@ class ProductFiles : public ::testing::Test {
     EXPECT_EQ(qxldraOpenFileCount(), 0);
   }
 
+  static std::string Prefix() { return folder_->Path("data-"); }
+
   // Opens a product file as the library's modules do.
-  void Open(Position& position, const std::string& name) {
+  static void Open(Position& position, const std::string& name, const std::string& prefix = Prefix()) {
     const std::string owner = name == "qxserver" ? QX_LDRA_SERVER_OWNER : kOwner;
-    ASSERT_EQ(position.Open(prefix_ + name, owner), QX_LDRA_OK) << name;
+    ASSERT_EQ(position.Open(prefix + name, owner), QX_LDRA_OK) << name;
   }
 
-  ScratchFolder folder_;
-  std::string prefix_;
+  static ScratchFolder* folder_;
 };
 
-TEST_F(ProductFiles, EveryFileOpensWithItsOwnerAndHoldsRecordsOfItsLength) {
+ScratchFolder* ProductFiles::folder_ = nullptr;
+
+TEST_F(ProductFiles, EveryFileOpensWithItsOwnerHoldsRecordsOfItsLengthAndIsKeptWhenCreatedAgain) {
+  ScratchFolder own;
+  const std::string prefix = own.Path("");
+  ASSERT_EQ(qxldraCreateProductFiles(prefix.c_str(), kOwner), QX_LDRA_OK);
   for (const auto& [name, length] : kFiles) {
     SCOPED_TRACE(name);
+    EXPECT_TRUE(std::filesystem::exists(prefix + name));
     Position position(9000);
-    Open(position, name);
+    Open(position, name, prefix);
     Bytes record(length, ' ');
     ASSERT_EQ(position.Insert(record), QX_LDRA_OK);
     ASSERT_EQ(position.First(0), QX_LDRA_OK);
@@ -66,27 +80,17 @@ TEST_F(ProductFiles, EveryFileOpensWithItsOwnerAndHoldsRecordsOfItsLength) {
     EXPECT_EQ(position.Close(), QX_LDRA_OK);
   }
   Position server;
-  EXPECT_EQ(server.Open(prefix_ + "qxserver", kOwner), QX_LDRA_OWNER_REFUSED);
-  EXPECT_EQ(server.Open(prefix_ + "triggers", QX_LDRA_SERVER_OWNER), QX_LDRA_OWNER_REFUSED);
-}
+  EXPECT_EQ(server.Open(prefix + "qxserver", kOwner), QX_LDRA_OWNER_REFUSED);
+  EXPECT_EQ(server.Open(prefix + "triggers", QX_LDRA_SERVER_OWNER), QX_LDRA_OWNER_REFUSED);
 
-TEST_F(ProductFiles, CreatingAgainKeepsTheFilesAsTheyAre) {
-  Position triggers;
-  Open(triggers, "triggers");
-  Bytes record = Trigger(0, "kept");
-  ASSERT_EQ(triggers.Insert(record), QX_LDRA_OK);
-  ASSERT_EQ(qxldraCreateProductFiles(prefix_.c_str(), "someone else"), QX_LDRA_OK);
-  ASSERT_EQ(triggers.First(0), QX_LDRA_OK);
-  EXPECT_EQ(GetU32(triggers.record(), 0), 1u);
-  EXPECT_EQ(qxldraCreateProductFiles(prefix_.c_str(), nullptr), QX_LDRA_OWNER_MISSING);
-  EXPECT_EQ(qxldraCreateProductFiles(prefix_.c_str(), ""), QX_LDRA_OWNER_MISSING);
-}
-
-TEST_F(ProductFiles, APrefixIsJoinedWithoutASeparator) {
-  const std::string prefix = folder_.Path("data");
-  ASSERT_EQ(qxldraCreateProductFiles(prefix.c_str(), kOwner), QX_LDRA_OK);
-  EXPECT_TRUE(std::filesystem::exists(prefix + "trigex"));
-  EXPECT_TRUE(std::filesystem::exists(prefix + "qxserver"));
+  ASSERT_EQ(qxldraCreateProductFiles(prefix.c_str(), "someone else"), QX_LDRA_OK);
+  for (const auto& [name, length] : kFiles) {
+    Position position(9000);
+    Open(position, name, prefix);
+    EXPECT_EQ(position.First(0), QX_LDRA_OK) << name;
+  }
+  EXPECT_EQ(qxldraCreateProductFiles(prefix.c_str(), nullptr), QX_LDRA_OWNER_MISSING);
+  EXPECT_EQ(qxldraCreateProductFiles(prefix.c_str(), ""), QX_LDRA_OWNER_MISSING);
 }
 
 TEST_F(ProductFiles, AFailureStopsTheRunAndALaterRunCompletesIt) {

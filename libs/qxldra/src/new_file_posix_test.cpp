@@ -21,7 +21,7 @@ TEST(NewFiles, DataFilesAndTheFilesBesideThemAreTheOwnersOnly) {
   const std::string path = folder.Path("private");
   // Even when the process lets everyone read and write what it creates.
   const mode_t previous = umask(0);
-  const int16_t created = CreateFile(path, Definition(8, {Key(QX_LDRA_KEY_UNIQUE, {Unsigned(0)})}));
+  const int16_t created = CreateDataFile(path, Definition(8, {Key(QX_LDRA_KEY_UNIQUE, {Unsigned(0)})}));
   umask(previous);
   ASSERT_EQ(created, QX_LDRA_OK);
   EXPECT_EQ(Mode(path), 0600u);

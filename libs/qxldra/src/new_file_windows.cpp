@@ -63,7 +63,9 @@ NewFile CreateWithDescriptor(const std::wstring& path) {
 // The Windows VFS gives the files it creates the folder's inherited
 // permissions. This VFS forwards everything to it, but first creates the
 // write-ahead log and journals of a data file as owner-only files, which
-// the forwarded open then uses as they are.
+// the forwarded open then uses as they are; the shared-memory index, which
+// the Windows VFS opens by itself, is made in advance when the data file
+// opens.
 sqlite3_vfs owner_only_vfs;
 
 int OwnerOnlyOpen(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, int* out_flags) {
@@ -72,7 +74,11 @@ int OwnerOnlyOpen(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int fl
   if (name != nullptr && (flags & companions) != 0 && (flags & SQLITE_OPEN_CREATE) != 0) {
     CreateWithDescriptor(Wide(name));
   }
-  return real->xOpen(real, name, file, flags, out_flags);
+  const int code = real->xOpen(real, name, file, flags, out_flags);
+  if (code == SQLITE_OK && name != nullptr && (flags & SQLITE_OPEN_MAIN_DB) != 0) {
+    CreateWithDescriptor(Wide((std::string(name) + "-shm").c_str()));
+  }
+  return code;
 }
 
 }  // namespace

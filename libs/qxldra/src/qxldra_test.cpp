@@ -33,7 +33,7 @@ class Entry : public ::testing::Test {
  protected:
   void SetUp() override {
     path_ = folder_.Path("simple");
-    ASSERT_EQ(CreateFile(path_, Simple()), QX_LDRA_OK);
+    ASSERT_EQ(CreateDataFile(path_, Simple()), QX_LDRA_OK);
     ASSERT_EQ(open_.Open(path_), QX_LDRA_OK);
     for (uint32_t id = 1; id <= 3; ++id) {
       Bytes record = Record(id, "n" + std::to_string(id));
@@ -135,7 +135,7 @@ TEST_F(Entry, PathsMustBePresentAndFit) {
   EXPECT_EQ(other.Open(""), QX_LDRA_BAD_PATH);
   EXPECT_EQ(other.Open(std::string(QX_LDRA_MAX_PATH + 1, 'p')), QX_LDRA_BAD_PATH);
   EXPECT_EQ(other.Open(std::string(5000, 'p')), QX_LDRA_BAD_PATH);
-  EXPECT_EQ(CreateFile(std::string(QX_LDRA_MAX_PATH + 1, 'p'), Simple()), QX_LDRA_BAD_PATH);
+  EXPECT_EQ(CreateDataFile(std::string(QX_LDRA_MAX_PATH + 1, 'p'), Simple()), QX_LDRA_BAD_PATH);
   Bytes name = {'O', 0};
   uint16_t length = 2;
   EXPECT_EQ(qx_LDRAID(QX_LDRA_OP_OPEN, other.block(), name.data(), &length, nullptr, 0, kClient), QX_LDRA_BAD_PATH);
@@ -225,7 +225,7 @@ TEST_F(Entry, WrongMissingOrDifferentlyCasedOwnerNamesAreRefused) {
 TEST_F(Entry, TheFileHoldsTheOwnerNameOnlyAsAHash) {
   const std::string owner = "VerySecretOwner";
   const std::string path = folder_.Path("secret");
-  ASSERT_EQ(CreateFile(path, Simple(), owner), QX_LDRA_OK);
+  ASSERT_EQ(CreateDataFile(path, Simple(), owner), QX_LDRA_OK);
   Position position;
   ASSERT_EQ(position.Open(path, owner), QX_LDRA_OK);
   Bytes record = Record(1, "one");
@@ -261,17 +261,17 @@ TEST_F(Entry, FilesThatAreNotDataFilesAreRecognised) {
 }
 
 TEST_F(Entry, CreateNeverReplacesAFileAndRefusesBadDefinitions) {
-  EXPECT_EQ(CreateFile(path_, Simple()), QX_LDRA_FILE_EXISTS);
+  EXPECT_EQ(CreateDataFile(path_, Simple()), QX_LDRA_FILE_EXISTS);
   int16_t end = 0;
   EXPECT_EQ(open_.Walk(0, 0, &end).size(), 3u);
 
   const std::string path = folder_.Path("new");
   qxldra::FileDefinition bad = Simple();
   bad.keys[1].segments[0].length = 13;  // past the record
-  EXPECT_EQ(CreateFile(path, bad), QX_LDRA_BAD_DEFINITION);
-  EXPECT_EQ(CreateFile(path, Simple(), ""), QX_LDRA_OWNER_MISSING);
-  EXPECT_EQ(CreateFile(path, Simple(), std::string(QX_LDRA_MAX_OWNER_LENGTH + 1, 'o')), QX_LDRA_BAD_DEFINITION);
-  EXPECT_EQ(CreateFile(folder_.Path("no-such-folder/new"), Simple()), QX_LDRA_CANNOT_CREATE);
+  EXPECT_EQ(CreateDataFile(path, bad), QX_LDRA_BAD_DEFINITION);
+  EXPECT_EQ(CreateDataFile(path, Simple(), ""), QX_LDRA_OWNER_MISSING);
+  EXPECT_EQ(CreateDataFile(path, Simple(), std::string(QX_LDRA_MAX_OWNER_LENGTH + 1, 'o')), QX_LDRA_BAD_DEFINITION);
+  EXPECT_EQ(CreateDataFile(folder_.Path("no-such-folder/new"), Simple()), QX_LDRA_CANNOT_CREATE);
   // An owner name without its terminator leaves no definition.
   char unterminated[4] = {'a', 'b', 'c', 'd'};
   uint16_t length = 4;
@@ -306,7 +306,7 @@ TEST(Statuses, EachHasOneMessageAndFiveIsNotOne) {
 TEST_F(Entry, AnInjectedFailureHitsTheChosenCallOnlyAndChangesNothing) {
   Position other;
   const std::string other_path = folder_.Path("other");
-  ASSERT_EQ(CreateFile(other_path, Simple()), QX_LDRA_OK);
+  ASSERT_EQ(CreateDataFile(other_path, Simple()), QX_LDRA_OK);
   ASSERT_EQ(other.Open(other_path), QX_LDRA_OK);
 
   qxldraFailNthCall("simple", QX_LDRA_OP_INSERT, 2, QX_LDRA_IO_ERROR);

@@ -56,7 +56,7 @@ Bytes CreateBuffer(const std::string& owner, const qxldra::FileDefinition& defin
   return buffer;
 }
 
-int16_t CreateFile(const std::string& path, const qxldra::FileDefinition& definition, const std::string& owner) {
+int16_t CreateDataFile(const std::string& path, const qxldra::FileDefinition& definition, const std::string& owner) {
   Bytes buffer = CreateBuffer(owner, definition);
   uint16_t length = static_cast<uint16_t>(buffer.size());
   std::string key = path;

@@ -39,7 +39,7 @@ qxldra::FileDefinition Definition(uint16_t record_length, std::initializer_list<
 
 // The data buffer of QX_LDRA_OP_CREATE: owner name, zero, definition block.
 Bytes CreateBuffer(const std::string& owner, const qxldra::FileDefinition& definition);
-int16_t CreateFile(const std::string& path, const qxldra::FileDefinition& definition,
+int16_t CreateDataFile(const std::string& path, const qxldra::FileDefinition& definition,
                    const std::string& owner = kOwner);
 
 // Little-endian integers into and out of records.
