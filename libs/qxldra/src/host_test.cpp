@@ -12,6 +12,8 @@
 #include "qxldra_testing.h"
 #include "test_support.h"
 
+extern "C" int QxldraCHostRoundTrip(const char* prefix);
+
 namespace {
 
 using namespace qxldra_test;
@@ -233,6 +235,11 @@ TEST_F(ProductFiles, NodesOfOneDefinitionAreFoundAndDeletedTogether) {
   EXPECT_EQ(deleted, 3);
   int16_t end = 0;
   EXPECT_EQ(nodes.Walk(0, 24, &end), (std::vector<uint32_t>{2, 2, 2}));
+}
+
+TEST(CHost, CreatesStoresAndReadsBackThroughThePlainCHeaders) {
+  ScratchFolder folder;
+  EXPECT_EQ(QxldraCHostRoundTrip(folder.Path("").c_str()), 0);
 }
 
 }  // namespace

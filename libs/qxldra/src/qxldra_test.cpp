@@ -248,6 +248,7 @@ TEST_F(Entry, FilesThatAreNotDataFilesAreRecognised) {
   std::ofstream(empty).close();
   EXPECT_EQ(other.Open(empty), QX_LDRA_NOT_A_DATA_FILE);
   EXPECT_EQ(other.Open(folder_.Path("missing")), QX_LDRA_FILE_NOT_FOUND);
+  EXPECT_EQ(other.Open(folder_.Path("")), QX_LDRA_FILE_NOT_FOUND);  // a folder
 
   // A database whose marker is wrong: change the marker of a closed data file.
   ASSERT_EQ(open_.Close(), QX_LDRA_OK);
