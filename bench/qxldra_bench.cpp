@@ -63,6 +63,22 @@ sqlite3_stmt* Prepare(sqlite3* db, const char* sql) {
   return statement;
 }
 
+// Inserts the record of `id` through a prepared direct INSERT.
+bool InsertDirect(sqlite3_stmt* insert, uint32_t id) {
+  unsigned char record[kRecordLength], k0[4], k1[4];
+  MakeRecord(record, id);
+  BigEndian(k0, id);
+  BigEndian(k1, id / kPerGroup);
+  sqlite3_bind_blob(insert, 1, record, kRecordLength, SQLITE_STATIC);
+  sqlite3_bind_blob(insert, 2, k0, 4, SQLITE_STATIC);
+  sqlite3_bind_blob(insert, 3, k1, 4, SQLITE_STATIC);
+  const bool done = sqlite3_step(insert) == SQLITE_DONE;
+  sqlite3_reset(insert);
+  return done;
+}
+
+constexpr char kInsertSql[] = "INSERT INTO records(data, k0, k1) VALUES (?1, ?2, ?3)";
+
 struct Setup {
   std::filesystem::path folder;
   std::string path;
@@ -91,18 +107,8 @@ struct Setup {
     Check(sqlite3_open_v2(path.c_str(), &direct, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK, "open");
     sqlite3_busy_timeout(direct, QX_LDRA_BUSY_WAIT_MS);
     Check(sqlite3_exec(direct, "PRAGMA synchronous=FULL; BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK, "begin");
-    sqlite3_stmt* insert = Prepare(direct, "INSERT INTO records(data, k0, k1) VALUES (?1, ?2, ?3)");
-    unsigned char record[kRecordLength], k0[4], k1[4];
-    for (uint32_t id = 1; id <= kRecords; ++id) {
-      MakeRecord(record, id);
-      BigEndian(k0, id);
-      BigEndian(k1, id / kPerGroup);
-      sqlite3_bind_blob(insert, 1, record, kRecordLength, SQLITE_STATIC);
-      sqlite3_bind_blob(insert, 2, k0, 4, SQLITE_STATIC);
-      sqlite3_bind_blob(insert, 3, k1, 4, SQLITE_STATIC);
-      Check(sqlite3_step(insert) == SQLITE_DONE, "insert");
-      sqlite3_reset(insert);
-    }
+    sqlite3_stmt* insert = Prepare(direct, kInsertSql);
+    for (uint32_t id = 1; id <= kRecords; ++id) Check(InsertDirect(insert, id), "insert");
     sqlite3_finalize(insert);
     Check(sqlite3_exec(direct, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK, "commit");
 
@@ -134,28 +140,25 @@ int16_t Call(uint16_t operation, unsigned char* record, unsigned char* key, int1
   return qx_LDRAID(operation, Shared().position, record, &length, key, key_number, kClient);
 }
 
-void LdraGetEqual(benchmark::State& state, int16_t key_number, uint32_t divisor) {
+// The key value looked up for a random record id.
+using KeyOf = uint32_t (*)(uint32_t id);
+uint32_t IdItself(uint32_t id) { return id; }
+uint32_t GroupOf(uint32_t id) { return id / kPerGroup; }
+uint32_t IdBefore(uint32_t id) { return id - 1; }
+
+void LdraLookUp(benchmark::State& state, uint16_t operation, int16_t key_number, KeyOf key_of) {
   Setup& setup = Shared();
   unsigned char record[kRecordLength], key[QX_LDRA_MAX_KEY_LENGTH];
   std::size_t i = 0;
   for (auto _ : state) {
-    Put(key, 4, setup.random_ids[i++ % setup.random_ids.size()] / divisor);
-    if (Call(QX_LDRA_OP_GET_EQUAL, record, key, key_number) != 0) state.SkipWithError("get equal");
+    Put(key, 4, key_of(setup.random_ids[i++ % setup.random_ids.size()]));
+    if (Call(operation, record, key, key_number) != 0) state.SkipWithError("look-up");
   }
 }
 
-void BM_Ldra_GetEqualUnique(benchmark::State& state) { LdraGetEqual(state, 0, 1); }
-void BM_Ldra_GetEqualDuplicate(benchmark::State& state) { LdraGetEqual(state, 1, kPerGroup); }
-
-void BM_Ldra_GetGreater(benchmark::State& state) {
-  Setup& setup = Shared();
-  unsigned char record[kRecordLength], key[QX_LDRA_MAX_KEY_LENGTH];
-  std::size_t i = 0;
-  for (auto _ : state) {
-    Put(key, 4, setup.random_ids[i++ % setup.random_ids.size()] - 1);
-    if (Call(QX_LDRA_OP_GET_GREATER, record, key, 0) != 0) state.SkipWithError("get greater");
-  }
-}
+void BM_Ldra_GetEqualUnique(benchmark::State& state) { LdraLookUp(state, QX_LDRA_OP_GET_EQUAL, 0, IdItself); }
+void BM_Ldra_GetEqualDuplicate(benchmark::State& state) { LdraLookUp(state, QX_LDRA_OP_GET_EQUAL, 1, GroupOf); }
+void BM_Ldra_GetGreater(benchmark::State& state) { LdraLookUp(state, QX_LDRA_OP_GET_GREATER, 0, IdBefore); }
 
 void LdraGetNext(benchmark::State& state, int16_t key_number) {
   unsigned char record[kRecordLength], key[QX_LDRA_MAX_KEY_LENGTH];
@@ -192,14 +195,14 @@ bool StepAndCopy(sqlite3_stmt* statement, unsigned char* record, int64_t* seq) {
   return row;
 }
 
-void SqliteGetEqual(benchmark::State& state, const char* sql, uint32_t divisor) {
+void SqliteLookUp(benchmark::State& state, const char* sql, KeyOf key_of) {
   Setup& setup = Shared();
   sqlite3_stmt* statement = Prepare(setup.direct, sql);
   unsigned char record[kRecordLength], key[4];
   int64_t seq = 0;
   std::size_t i = 0;
   for (auto _ : state) {
-    BigEndian(key, setup.random_ids[i++ % setup.random_ids.size()] / divisor);
+    BigEndian(key, key_of(setup.random_ids[i++ % setup.random_ids.size()]));
     sqlite3_bind_blob(statement, 1, key, 4, SQLITE_STATIC);
     if (!StepAndCopy(statement, record, &seq)) state.SkipWithError("select");
   }
@@ -207,82 +210,50 @@ void SqliteGetEqual(benchmark::State& state, const char* sql, uint32_t divisor) 
 }
 
 void BM_Sqlite_GetEqualUnique(benchmark::State& state) {
-  SqliteGetEqual(state, "SELECT seq, data FROM records WHERE k0 = ?1", 1);
+  SqliteLookUp(state, "SELECT seq, data FROM records WHERE k0 = ?1", IdItself);
 }
 void BM_Sqlite_GetEqualDuplicate(benchmark::State& state) {
-  SqliteGetEqual(state, "SELECT seq, data FROM records WHERE k1 = ?1 ORDER BY seq LIMIT 1", kPerGroup);
+  SqliteLookUp(state, "SELECT seq, data FROM records WHERE k1 = ?1 ORDER BY seq LIMIT 1", GroupOf);
 }
-
 void BM_Sqlite_GetGreater(benchmark::State& state) {
-  Setup& setup = Shared();
-  sqlite3_stmt* statement = Prepare(setup.direct, "SELECT seq, data FROM records WHERE k0 > ?1 ORDER BY k0 LIMIT 1");
-  unsigned char record[kRecordLength], key[4];
-  int64_t seq = 0;
-  std::size_t i = 0;
-  for (auto _ : state) {
-    BigEndian(key, setup.random_ids[i++ % setup.random_ids.size()] - 1);
-    sqlite3_bind_blob(statement, 1, key, 4, SQLITE_STATIC);
-    if (!StepAndCopy(statement, record, &seq)) state.SkipWithError("select");
-  }
-  sqlite3_finalize(statement);
+  SqliteLookUp(state, "SELECT seq, data FROM records WHERE k0 > ?1 ORDER BY k0 LIMIT 1", IdBefore);
 }
 
-// The next record after the last one read, in the order of k0 (unique).
-void BM_Sqlite_GetNextUnique(benchmark::State& state) {
+// The next record after the last one read: along k0 (unique) by its value;
+// along k1 (duplicates) by its value and then insertion, with one row-value
+// statement. `offset` is where the key's field lies in the record.
+void SqliteGetNext(benchmark::State& state, const char* sql, std::size_t offset) {
   Setup& setup = Shared();
-  sqlite3_stmt* next = Prepare(setup.direct, "SELECT seq, data FROM records WHERE k0 > ?1 ORDER BY k0 LIMIT 1");
+  sqlite3_stmt* next = Prepare(setup.direct, sql);
   unsigned char record[kRecordLength], key[4];
   int64_t seq = 0;
   uint32_t last = 0;
   for (auto _ : state) {
     BigEndian(key, last);
     sqlite3_bind_blob(next, 1, key, 4, SQLITE_STATIC);
-    if (!StepAndCopy(next, record, &seq)) {
+    if (sqlite3_bind_parameter_count(next) == 2) sqlite3_bind_int64(next, 2, seq);
+    if (StepAndCopy(next, record, &seq)) {
+      last = Get(record + offset);
+    } else {
       last = 0;
-      continue;
+      seq = 0;
     }
-    last = Get(record);
   }
   sqlite3_finalize(next);
 }
 
-// The next record after the last one read, in the order of k1 and then
-// insertion (duplicates), with one row-value statement.
+void BM_Sqlite_GetNextUnique(benchmark::State& state) {
+  SqliteGetNext(state, "SELECT seq, data FROM records WHERE k0 > ?1 ORDER BY k0 LIMIT 1", 0);
+}
 void BM_Sqlite_GetNextDuplicate(benchmark::State& state) {
-  Setup& setup = Shared();
-  sqlite3_stmt* next =
-      Prepare(setup.direct, "SELECT seq, data FROM records WHERE (k1, seq) > (?1, ?2) ORDER BY k1, seq LIMIT 1");
-  unsigned char record[kRecordLength], key[4];
-  int64_t seq = 0;
-  uint32_t group = 0;
-  for (auto _ : state) {
-    BigEndian(key, group);
-    sqlite3_bind_blob(next, 1, key, 4, SQLITE_STATIC);
-    sqlite3_bind_int64(next, 2, seq);
-    if (!StepAndCopy(next, record, &seq)) {
-      group = 0;
-      seq = 0;
-      continue;
-    }
-    group = Get(record + 4);
-  }
-  sqlite3_finalize(next);
+  SqliteGetNext(state, "SELECT seq, data FROM records WHERE (k1, seq) > (?1, ?2) ORDER BY k1, seq LIMIT 1", 4);
 }
 
 void BM_Sqlite_Insert(benchmark::State& state) {
   Setup& setup = Shared();
-  sqlite3_stmt* insert = Prepare(setup.direct, "INSERT INTO records(data, k0, k1) VALUES (?1, ?2, ?3)");
-  unsigned char record[kRecordLength], k0[4], k1[4];
+  sqlite3_stmt* insert = Prepare(setup.direct, kInsertSql);
   for (auto _ : state) {
-    const uint32_t id = setup.next_insert_id++;
-    MakeRecord(record, id);
-    BigEndian(k0, id);
-    BigEndian(k1, id / kPerGroup);
-    sqlite3_bind_blob(insert, 1, record, kRecordLength, SQLITE_STATIC);
-    sqlite3_bind_blob(insert, 2, k0, 4, SQLITE_STATIC);
-    sqlite3_bind_blob(insert, 3, k1, 4, SQLITE_STATIC);
-    if (sqlite3_step(insert) != SQLITE_DONE) state.SkipWithError("insert");
-    sqlite3_reset(insert);
+    if (!InsertDirect(insert, setup.next_insert_id++)) state.SkipWithError("insert");
   }
   sqlite3_finalize(insert);
 }
