@@ -90,6 +90,7 @@ TEST_F(ProductFiles, EveryFileOpensWithItsOwnerHoldsRecordsOfItsLengthAndIsKeptW
     Position position(9000);
     Open(position, name, prefix);
     EXPECT_EQ(position.First(0), QX_LDRA_OK) << name;
+    EXPECT_EQ(position.Close(), QX_LDRA_OK);
   }
   EXPECT_EQ(qxldraCreateProductFiles(prefix.c_str(), nullptr), QX_LDRA_OWNER_MISSING);
   EXPECT_EQ(qxldraCreateProductFiles(prefix.c_str(), ""), QX_LDRA_OWNER_MISSING);
