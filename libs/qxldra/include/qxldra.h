@@ -111,9 +111,11 @@
  * Reads (get equal, next, greater, first) need data, data_length and key.
  * On success they fill the data buffer, set *data_length to the record
  * length, write the record's key value into the key buffer and make the
- * record current. A read that finds nothing leaves no current record; after
- * get next the block keeps its place, so a later get next sees records
- * added behind it. */
+ * record current. A read that finds nothing leaves no current record, so
+ * delete is refused, but it leaves a place that get next goes on from: just
+ * past the key value looked for (get equal, get greater), or where the block
+ * stood (get next, which therefore finds records added behind it later).
+ * Only a get first in an empty file leaves no place. */
 enum {
   QX_LDRA_OP_OPEN = 0,
   QX_LDRA_OP_CLOSE = 1,

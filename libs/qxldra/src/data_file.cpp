@@ -1,6 +1,7 @@
 #include "data_file.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <string>
@@ -289,23 +290,23 @@ int16_t DataFile::FindRow(Statement& statement, int key_number, unsigned char* k
   return QX_LDRA_OK;
 }
 
-int16_t DataFile::ReadRow(Statement& statement, int key_number, unsigned char* key,
-                          unsigned char* record, int16_t not_found) {
-  const int16_t status = FindRow(statement, key_number, key, record, not_found);
-  if (status == not_found) {
-    has_place_ = false;
-    has_current_ = false;
-  }
-  return status;
-}
-
 int16_t DataFile::ReadByValue(Statement& statement, int key_number, unsigned char* key,
                               unsigned char* record, int16_t not_found) {
   const KeyDefinition& definition = definition_.keys[key_number];
   unsigned char* stored = stored_keys_[key_number].data();
   EncodeKey(definition, key, stored);
   statement.BindBlob(1, stored, definition.Length());
-  return ReadRow(statement, key_number, key, record, not_found);
+  const int16_t status = FindRow(statement, key_number, key, record, not_found);
+  if (status == not_found) {
+    // No current record, but a place just after the value looked for, so
+    // that get next goes on with the records behind it.
+    std::memcpy(place_.data(), stored, definition.Length());
+    seq_ = INT64_MAX;
+    key_ = key_number;
+    has_place_ = true;
+    has_current_ = false;
+  }
+  return status;
 }
 
 int16_t DataFile::GetEqual(int key_number, unsigned char* key, unsigned char* record) {
@@ -317,7 +318,13 @@ int16_t DataFile::GetGreater(int key_number, unsigned char* key, unsigned char* 
 }
 
 int16_t DataFile::GetFirst(int key_number, unsigned char* key, unsigned char* record) {
-  return ReadRow(key_statements_[key_number].first, key_number, key, record, QX_LDRA_END_OF_FILE);
+  const int16_t status =
+      FindRow(key_statements_[key_number].first, key_number, key, record, QX_LDRA_END_OF_FILE);
+  if (status == QX_LDRA_END_OF_FILE) {
+    has_place_ = false;
+    has_current_ = false;
+  }
+  return status;
 }
 
 int16_t DataFile::GetNext(unsigned char* key, unsigned char* record) {

@@ -39,7 +39,7 @@ class DataFile {
   const FileDefinition& definition() const { return definition_; }
 
   // The position: the key last used, and whether there is a current record
-  // or only the place of one (after a delete or an unsuccessful get next).
+  // or only the place of one (after a delete, or a read that found nothing).
   int position_key() const { return has_place_ ? key_ : -1; }
 
   // `record` holds definition().record_length bytes; an auto-numbered id is
@@ -66,12 +66,9 @@ class DataFile {
 
   DataFile(sqlite3* db, const FileDefinition& definition);
   int PrepareStatements();
-  // FindRow reads the statement's first row and makes it current; ReadRow
-  // also drops the position when nothing is found; ReadByValue first binds
-  // the caller's key value.
+  // FindRow reads the statement's first row and makes it current;
+  // ReadByValue binds the caller's key value first.
   int16_t FindRow(Statement& statement, int key_number, unsigned char* key, unsigned char* record,
-                  int16_t not_found);
-  int16_t ReadRow(Statement& statement, int key_number, unsigned char* key, unsigned char* record,
                   int16_t not_found);
   int16_t ReadByValue(Statement& statement, int key_number, unsigned char* key, unsigned char* record,
                       int16_t not_found);

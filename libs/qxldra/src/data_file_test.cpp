@@ -273,17 +273,29 @@ TEST_F(Walking, TheDeleteAllLoopOfCallersRemovesExactlyOneKeyValue) {
   EXPECT_EQ(b_.Walk(0, 0, &end), (std::vector<uint32_t>{10, 30, 40, 60, 70, 90}));
 }
 
-TEST_F(Walking, DeleteAndGetNextNeedACurrentRecordOnTheSameKey) {
+TEST_F(Walking, DeleteNeedsACurrentRecordAndGetNextAPlaceOnTheSameKey) {
   EXPECT_EQ(a_.Delete(), QX_LDRA_NO_CURRENT_RECORD);  // only inserts with key -1 so far
   EXPECT_EQ(a_.Next(0), QX_LDRA_NO_CURRENT_RECORD);
   ASSERT_EQ(a_.Equal(0, U32Key(20)), QX_LDRA_OK);
   EXPECT_EQ(a_.Next(1), QX_LDRA_KEY_NUMBER_CHANGED);
-  // A read that finds nothing leaves nothing to delete.
+  // A read that finds nothing leaves nothing to delete, but a place just
+  // past the value looked for.
   EXPECT_EQ(a_.Equal(0, U32Key(21)), QX_LDRA_KEY_NOT_FOUND);
   EXPECT_EQ(a_.Delete(), QX_LDRA_NO_CURRENT_RECORD);
-  EXPECT_EQ(a_.Next(0), QX_LDRA_NO_CURRENT_RECORD);
+  EXPECT_EQ(a_.Next(1), QX_LDRA_KEY_NUMBER_CHANGED);
+  ASSERT_EQ(a_.Next(0), QX_LDRA_OK);
+  EXPECT_EQ(GetU32(a_.record(), 0), 30u);
+  EXPECT_EQ(a_.Greater(0, U32Key(90)), QX_LDRA_END_OF_FILE);
+  Bytes appended = Row(91, 5);
+  ASSERT_EQ(b_.Insert(appended), QX_LDRA_OK);
+  ASSERT_EQ(a_.Next(0), QX_LDRA_OK);
+  EXPECT_EQ(GetU32(a_.record(), 0), 91u);
+  // Along a duplicate key: groups 0, 1, 2 and now 5.
+  EXPECT_EQ(a_.Equal(1, U32Key(4)), QX_LDRA_KEY_NOT_FOUND);
+  ASSERT_EQ(a_.Next(1), QX_LDRA_OK);
+  EXPECT_EQ(GetU32(a_.record(), 0), 91u);
   // After the end, get next keeps its place and finds records added later.
-  ASSERT_EQ(a_.Equal(0, U32Key(90)), QX_LDRA_OK);
+  ASSERT_EQ(a_.Equal(0, U32Key(91)), QX_LDRA_OK);
   EXPECT_EQ(a_.Next(0), QX_LDRA_END_OF_FILE);
   EXPECT_EQ(a_.Delete(), QX_LDRA_NO_CURRENT_RECORD);
   Bytes later = Row(95, 0);
