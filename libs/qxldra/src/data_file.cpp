@@ -50,7 +50,6 @@ int QueryInt(sqlite3* db, const char* sql, int64_t* value) {
 }
 
 int Configure(sqlite3* db) {
-  sqlite3_extended_result_codes(db, 0);
   sqlite3_busy_timeout(db, QX_LDRA_BUSY_WAIT_MS);
   sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
   return Exec(db, "PRAGMA synchronous=FULL; PRAGMA trusted_schema=OFF");

@@ -4,12 +4,8 @@
 
 #include <cstring>
 #include <functional>
-#include <map>
-#include <set>
-#include <string>
 
 #include "bytes.h"
-#include "product_files.h"
 #include "test_support.h"
 
 namespace {
@@ -94,28 +90,6 @@ TEST(FileDefinition, MalformedBlocksAreRefusedWithoutReadingPastThem) {
   std::vector<unsigned char> copy(block, block + size);
   qxldra::StoreU16(copy.data() + 6, QX_LDRA_MAX_SEGMENTS + 1);
   EXPECT_EQ(DecodeDefinition(copy.data(), copy.size(), &decoded), QX_LDRA_BAD_DEFINITION);
-}
-
-TEST(ProductFileTable, EveryFileHasAValidDefinitionAndTheRecordLengthItsUsersExpect) {
-  const std::map<std::string, uint16_t> expected = {
-      {"trigex", 284},   {"triggers", 148}, {"trigtxt", 8196}, {"actions", 148}, {"tracxref", 8},
-      {"pfactpro64", 208}, {"pfactcfg", 458}, {"triglog", 282},  {"trdfxref", 36},  {"trafxref", 8},
-      {"tdefex", 308},   {"tabdef", 170},   {"qxserver", 332}};
-  ASSERT_EQ(qxldra::kProductFileCount, expected.size());
-  std::set<std::string> seen;
-  for (std::size_t i = 0; i < qxldra::kProductFileCount; ++i) {
-    const qxldra::ProductFile& file = qxldra::kProductFiles[i];
-    SCOPED_TRACE(file.name);
-    EXPECT_TRUE(seen.insert(file.name).second);
-    EXPECT_EQ(qxldra::ValidateDefinition(file.definition), QX_LDRA_OK);
-    ASSERT_EQ(expected.count(file.name), 1u);
-    EXPECT_EQ(file.definition.record_length, expected.at(file.name));
-    const bool server = std::string(file.name) == "qxserver";
-    EXPECT_EQ(file.fixed_owner != nullptr, server);
-    if (server) {
-      EXPECT_STREQ(file.fixed_owner, "PLOVR583");
-    }
-  }
 }
 
 }  // namespace
