@@ -10,6 +10,8 @@ packages=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev libbenchmar
 
 missing=()
 for p in "${packages[@]}"; do
+  # npm may come with another Node.js package, which conflicts with Debian's.
+  if [ "$p" = npm ] && command -v npm >/dev/null 2>&1; then continue; fi
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -eq 0 ]; then

@@ -18,7 +18,7 @@ for preset in "${presets[@]}"; do
   if [ "$preset" = windows ]; then
     # One persistent wine server for the whole run: each test start then
     # costs a fraction of a second instead of several.
-    wineserver -p
+    wineserver -p || true  # one may be running already
     trap 'wineserver -k 2>/dev/null || true' EXIT
   fi
   ctest --preset "$preset"
