@@ -102,6 +102,7 @@ int32_t OperandValue(ExpWalk* walk, const ExpToken* node, ExpValue* value) {
 // right operand.
 struct Pending {
   int32_t kind;
+  uint32_t position;  // for traces
   bool have_right;
   ExpValue right;
 };
@@ -119,11 +120,12 @@ class PendingStack {
   Pending& at(uint32_t i) { return i < kInPlace ? in_place_[i] : heap_[i - kInPlace]; }
   void pop() { --size_; }
   // Pushes an operator; false when no memory is left or the nesting is too deep.
-  bool push(int32_t kind) {
+  bool push(int32_t kind, uint32_t position) {
     if (size_ >= kExpMaxDepth) return false;
     if (size_ >= kInPlace + capacity_ && !Grow()) return false;
     Pending& p = at(size_++);
     p.kind = kind;
+    p.position = position;
     p.have_right = false;
     return true;
   }
@@ -164,12 +166,22 @@ ExpValue* PlaceFor(PendingStack& pending, uint32_t above, ExpValue (&left)[2], c
 // Hands a finished operand up to the operators waiting for it: returns 1
 // when the walk is complete (the value is in `result`), 0 when the next node
 // starts an operand still needed, or a negative status.
-int32_t HandUp(PendingStack& pending, ExpValue* value, ExpValue (&left)[2], ExpValue* result) {
+void Trace(ExpWalk* walk, uint32_t position, int32_t kind, const ExpValue* value, int32_t status) {
+  ExpToken op{};
+  op.kind = kind;
+  op.type = op.offset = op.length = -1;
+  walk->trace(walk->trace_context, position, &op, value, status);
+}
+
+int32_t HandUp(ExpWalk* walk, PendingStack& pending, ExpValue* value, ExpValue (&left)[2],
+               ExpValue* result) {
   while (pending.size() > 0) {
     Pending& op = pending.at(pending.size() - 1);
     if (op.kind == QX_KIND_NOT) {
-      if (value->type != kLogicalType) return kWalkFailed;
-      ExpSetTruth(value, ExpValueWord(*value) == 0);
+      int32_t status = value->type == kLogicalType ? 0 : kWalkFailed;
+      if (status == 0) ExpSetTruth(value, ExpValueWord(*value) == 0);
+      if (walk->trace != nullptr) Trace(walk, op.position, op.kind, value, status);
+      if (status != 0) return status;
       pending.pop();
       continue;
     }
@@ -180,6 +192,7 @@ int32_t HandUp(PendingStack& pending, ExpValue* value, ExpValue (&left)[2], ExpV
     ExpValue* outcome = PlaceFor(pending, pending.size() - 1, left, value, result);
     outcome->length = 0;
     int32_t status = ExpCompareValues(&op.right, value, static_cast<uint32_t>(op.kind), outcome);
+    if (walk->trace != nullptr) Trace(walk, op.position, op.kind, outcome, status < 0 ? status : 0);
     if (status < 0) return status;
     pending.pop();
     value = outcome;
@@ -222,6 +235,8 @@ void ExpWalkInit(ExpWalk* walk, void* store, const ExpStoreFns* fns, const void*
   walk->record = static_cast<const unsigned char*>(record);
   ExpFieldReaderStart(&walk->fields, record);
   walk->position = 1;
+  walk->trace = nullptr;
+  walk->trace_context = nullptr;
   if (read == nullptr) std::memset(&walk->scratch, 0, sizeof walk->scratch);
 }
 
@@ -236,16 +251,24 @@ int32_t ExpEvalNode(ExpWalk* walk, ExpValue* result) {
     ++walk->position;
     ExpKindClass kind_class = ExpKindClassOf(node->kind);
     if (kind_class == ExpKindClass::kInfix || kind_class == ExpKindClass::kPrefix) {
-      if (!pending.push(node->kind)) {
+      if (!pending.push(node->kind, walk->position - 1)) {
         status = kWalkFailed;
         break;
       }
       continue;
     }
     ExpValue* value = PlaceFor(pending, pending.size(), left, nullptr, result);
+    const uint32_t position = walk->position - 1;
     status = OperandValue(walk, node, value);
+    if (walk->trace != nullptr) {
+      // The node may have been the reader's copy, overwritten since: read
+      // it again for the trace.
+      int32_t read_status = 0;
+      const ExpToken* again = walk->read(walk, position, &read_status);
+      if (again != nullptr) walk->trace(walk->trace_context, position, again, value, status);
+    }
     if (status != 0) break;
-    status = HandUp(pending, value, left, result);
+    status = HandUp(walk, pending, value, left, result);
     if (status != 0) break;
   }
   ExpFieldReaderFinish(&walk->fields);

@@ -20,6 +20,12 @@ inline constexpr uint32_t kExpMaxDepth = 10000;
 
 struct ExpWalk;
 
+// Told of every node the walk evaluates: an operand when its value is made,
+// an operator when its outcome is made; `status` is non-zero when making it
+// failed (the walk then ends). `position` is the node's position.
+using ExpTraceFn = void (*)(void* context, uint32_t position, const ExpToken* node,
+                            const ExpValue* value, int32_t status);
+
 // Reads the node at `position` for the walk: a pointer to it (valid until the
 // next read), or nullptr with *status set to the store's non-zero status.
 using ExpReadNodeFn = const ExpToken* (*)(ExpWalk* walk, uint32_t position, int32_t* status);
@@ -34,6 +40,8 @@ struct ExpWalk {
   const unsigned char* record;   // the RecordBuffer
   ExpFieldReader fields;         // reads the record's fields
   uint32_t position;             // the next node to read
+  ExpTraceFn trace;              // null, or told of every node evaluated
+  void* trace_context;
   ExpToken scratch;              // the generic reader's copy of a node
 };
 

@@ -217,3 +217,42 @@ TEST_F(WalkTest, NoMemoryForAFetchReadsAsNoMatch) {
 }
 
 }  // namespace
+
+namespace {
+
+struct TraceLine {
+  uint32_t position;
+  int32_t kind;
+  uint32_t type;
+  int32_t status;
+};
+
+void Collect(void* context, uint32_t position, const ExpToken* node, const ExpValue* value, int32_t status) {
+  static_cast<std::vector<TraceLine>*>(context)->push_back({position, node->kind, value->type, status});
+}
+
+TEST_F(WalkTest, ATraceSeesOperandsWhenMadeAndOperatorsWhenDecided) {
+  store_.nodes = {Op(QX_KIND_AND), Op(QX_KIND_NOT), Op(QX_KIND_GT), Int32(5), IntField(0),
+                  Op(QX_KIND_EQ), Int32(10), IntField(0)};
+  ExpStoreFns fns = store_.Fns();
+  ExpWalk walk;
+  ExpWalkInit(&walk, &store_, &fns, record_.data());
+  std::vector<TraceLine> lines;
+  walk.trace = Collect;
+  walk.trace_context = &lines;
+  uint32_t match = 7;
+  ASSERT_EQ(ExpEvaluateWalk(&walk, &match), 0);
+  EXPECT_EQ(match, 0u);  // not (10 > 5) and (10 = 10)
+  const std::vector<std::pair<uint32_t, int32_t>> expected = {
+      {4, QX_KIND_LITERAL}, {5, QX_KIND_FIELD}, {3, QX_KIND_GT}, {2, QX_KIND_NOT},
+      {7, QX_KIND_LITERAL}, {8, QX_KIND_FIELD}, {6, QX_KIND_EQ}, {1, QX_KIND_AND}};
+  ASSERT_EQ(lines.size(), expected.size());
+  for (size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i].position, expected[i].first) << i;
+    EXPECT_EQ(lines[i].kind, expected[i].second) << i;
+    EXPECT_EQ(lines[i].status, 0) << i;
+  }
+  EXPECT_EQ(lines[2].type, kLogicalType);
+}
+
+}  // namespace
