@@ -217,7 +217,8 @@ TEST(FieldTypeTable, EveryCodeHasOneEntryInOrder) {
   const ExpTypeCodeInfo* table = ExpTypeCodeTable(&count);
   ASSERT_GT(count, 50);
   for (int i = 0; i < count; ++i) {
-    EXPECT_EQ(&ExpTypeCodeOf(table[i].code), &table[i]);
+    EXPECT_EQ(ExpTypeCodeOf(table[i].code).code, table[i].code);
+    EXPECT_EQ(ExpTypeCodeOf(table[i].code).family, table[i].family);
     if (table[i].family == ExpFamily::kInteger) {
       EXPECT_TRUE(table[i].width == 1 || table[i].width == 2 || table[i].width == 4) << table[i].code;
     }

@@ -117,13 +117,12 @@ class PendingStack {
     if (heap_ != nullptr) qxdbgFree(heap_);
   }
   uint32_t size() const { return size_; }
-  Pending& at(uint32_t i) { return i < kInPlace ? in_place_[i] : heap_[i - kInPlace]; }
+  Pending& at(uint32_t i) { return frames_[i]; }
   void pop() { --size_; }
   // Pushes an operator; false when no memory is left or the nesting is too deep.
   bool push(int32_t kind, uint32_t position) {
-    if (size_ >= kExpMaxDepth) return false;
-    if (size_ >= kInPlace + capacity_ && !Grow()) return false;
-    Pending& p = at(size_++);
+    if (size_ == capacity_ && !Grow()) return false;
+    Pending& p = frames_[size_++];
     p.kind = kind;
     p.position = position;
     p.have_right = false;
@@ -132,19 +131,24 @@ class PendingStack {
 
  private:
   static constexpr uint32_t kInPlace = 8;
+  // Moves the entries into a block twice as large; the pending values are
+  // copied with them (an entry's right operand may be in use).
   bool Grow() {
-    uint32_t capacity = capacity_ == 0 ? 32 : capacity_ * 2;
+    if (capacity_ >= kExpMaxDepth) return false;
+    uint32_t capacity = capacity_ * 4 < kExpMaxDepth ? capacity_ * 4 : kExpMaxDepth;
     auto* grown = static_cast<Pending*>(qxdbgMalloc(capacity * sizeof(Pending)));
     if (grown == nullptr) return false;
-    if (heap_ != nullptr) std::memcpy(grown, heap_, capacity_ * sizeof(Pending));
+    std::memcpy(grown, frames_, size_ * sizeof(Pending));
     if (heap_ != nullptr) qxdbgFree(heap_);
     heap_ = grown;
+    frames_ = grown;
     capacity_ = capacity;
     return true;
   }
   Pending in_place_[kInPlace];
+  Pending* frames_ = in_place_;
   Pending* heap_ = nullptr;
-  uint32_t capacity_ = 0;
+  uint32_t capacity_ = kInPlace;
   uint32_t size_ = 0;
 };
 

@@ -67,7 +67,6 @@ constexpr ExpTypeCodeInfo kTypes[] = {
 
 constexpr int kTypeCount = static_cast<int>(sizeof kTypes / sizeof kTypes[0]);
 constexpr uint32_t kHighestCode = 122;
-constexpr ExpTypeCodeInfo kUnknownType = {0, kUnknown, 0, false, "unknown"};
 
 constexpr bool AscendingCodes() {
   for (int i = 1; i < kTypeCount; ++i) {
@@ -77,13 +76,14 @@ constexpr bool AscendingCodes() {
 }
 static_assert(AscendingCodes(), "the type table must stay in ascending code order");
 
-constexpr std::array<signed char, kHighestCode + 1> BuildIndex() {
-  std::array<signed char, kHighestCode + 1> index{};
-  for (auto& entry : index) entry = -1;
-  for (int i = 0; i < kTypeCount; ++i) index[kTypes[i].code] = static_cast<signed char>(i);
-  return index;
+static_assert(kHighestCode == kExpHighestTypeCode);
+
+constexpr std::array<ExpTypeCodeInfo, kHighestCode + 1> BuildDense() {
+  std::array<ExpTypeCodeInfo, kHighestCode + 1> dense{};
+  for (uint32_t code = 0; code <= kHighestCode; ++code) dense[code] = {code, kUnknown, 0, false, "unknown"};
+  for (int i = 0; i < kTypeCount; ++i) dense[kTypes[i].code] = kTypes[i];
+  return dense;
 }
-constexpr auto kIndex = BuildIndex();
 
 // Variable-width codes: the code they stand for at 2, 4 and 8 bytes (0: none).
 struct Resolution {
@@ -98,10 +98,7 @@ constexpr Resolution kResolutions[] = {
 
 }  // namespace
 
-const ExpTypeCodeInfo& ExpTypeCodeOf(uint32_t code) {
-  if (code > kHighestCode || kIndex[code] < 0) return kUnknownType;
-  return kTypes[kIndex[code]];
-}
+extern const std::array<ExpTypeCodeInfo, kExpHighestTypeCode + 1> kExpTypeCodes = BuildDense();
 
 uint32_t ExpResolveVariableCode(uint32_t code, int32_t length) {
   for (const Resolution& r : kResolutions) {

@@ -6,6 +6,7 @@
 #ifndef QXEXPPAR_EVALUATOR_FIELD_TYPES_H
 #define QXEXPPAR_EVALUATOR_FIELD_TYPES_H
 
+#include <array>
 #include <cstdint>
 
 enum class ExpFamily : uint8_t {
@@ -38,8 +39,16 @@ struct ExpTypeCodeInfo {
   const char* reads_as;  // for people
 };
 
+// Every code from 0 to kExpHighestTypeCode, unlisted ones (0 among them)
+// with family kUnknown: one step from a code to its entry, as the
+// comparisons ask once per operator.
+inline constexpr uint32_t kExpHighestTypeCode = 122;
+extern const std::array<ExpTypeCodeInfo, kExpHighestTypeCode + 1> kExpTypeCodes;
+
 // The entry of `code`; a kUnknown entry for codes outside the table.
-const ExpTypeCodeInfo& ExpTypeCodeOf(uint32_t code);
+inline const ExpTypeCodeInfo& ExpTypeCodeOf(uint32_t code) {
+  return kExpTypeCodes[code <= kExpHighestTypeCode ? code : 0];
+}
 
 // The fixed-width code a variable-width code (38, 109, 110, 111) stands for
 // at `length`; any other code, or a length the code does not list, comes
