@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "evaluator/evaluate.h"
+#include "evaluator/program.h"
 #include "platform/lists.h"
 #include "qxdbg.h"
 #include "qxexpc.h"
@@ -71,6 +72,9 @@ struct FilterHandle {
   // list does not hold positions 1..n exactly once each.
   ExpToken* by_position;
   uint32_t count;
+  // The nodes worked out for the walk; no steps when they hold what a
+  // program does not cover.
+  ExpProgram program;
   bool stale;
   IteratorDue due;
   uint32_t due_position;
@@ -96,6 +100,7 @@ void IndexNodes(FilterHandle* handle) {
   handle->by_position = nullptr;
   handle->count = 0;
   handle->stale = false;
+  ExpFreeProgram(&handle->program);
   auto count = static_cast<uint32_t>(ux_LinkCount(handle->nodes));
   if (count == 0) return;
   auto* tokens = static_cast<ExpToken*>(qxdbgMalloc(count * sizeof(ExpToken)));
@@ -122,6 +127,7 @@ void IndexNodes(FilterHandle* handle) {
   }
   handle->by_position = tokens;
   handle->count = count;
+  ExpBuildProgram(tokens, count, &handle->program);
 }
 
 const ExpToken* ReadByPosition(ExpWalk* walk, uint32_t position, int32_t* status) {
@@ -140,7 +146,8 @@ const ExpToken* ReadByPosition(ExpWalk* walk, uint32_t position, int32_t* status
 FilterHandle* NewFilterHandle() {
   auto* handle = static_cast<FilterHandle*>(qxdbgMalloc(sizeof(FilterHandle)));
   if (handle == nullptr) return nullptr;
-  *handle = FilterHandle{nullptr, nullptr, nullptr, 0, true, IteratorDue::kNowhere, 0};
+  *handle = FilterHandle{nullptr, nullptr, nullptr, 0, ExpProgram{nullptr, 0, nullptr, 0}, true,
+                         IteratorDue::kNowhere, 0};
   handle->nodes = QxCreateList(sizeof(FilterNode), MatchPosition);
   if (handle->nodes == nullptr) {
     qxdbgFree(handle);
@@ -196,7 +203,14 @@ extern "C" int32_t QXQFEvaluateExpression(const void* record, FilterHandle* hand
   if (handle->stale) IndexNodes(handle);
   ExpWalk walk;
   ExpWalkInit(&walk, handle, &fns, record, handle->by_position != nullptr ? ReadByPosition : nullptr);
-  return ExpEvaluateWalk(&walk, match);
+  if (handle->program.steps == nullptr) return ExpEvaluateWalk(&walk, match);
+  uint32_t last_read = 0;
+  int32_t status = ExpRunProgram(&handle->program, &walk, match, &last_read);
+  if (last_read != 0) {
+    handle->due = IteratorDue::kAtPosition;
+    handle->due_position = last_read;
+  }
+  return status;
 }
 
 extern "C" int32_t QXQFDeleteExpression(FilterHandle* handle) noexcept {
@@ -204,6 +218,7 @@ extern "C" int32_t QXQFDeleteExpression(FilterHandle* handle) noexcept {
   if (handle->iterator != nullptr) ux_LinkIteratorFree(handle->nodes, handle->iterator);
   ux_LinkDeleteList(&handle->nodes);
   qxdbgFree(handle->by_position);
+  ExpFreeProgram(&handle->program);
   qxdbgFree(handle);
   return 0;
 }
