@@ -10,14 +10,6 @@
 
 namespace {
 
-int64_t ReadInteger(const unsigned char* bytes, const ExpTypeCodeInfo& type) {
-  switch (type.width) {
-    case 1: return type.is_signed ? int64_t{ReadValue<int8_t>(bytes)} : int64_t{ReadValue<uint8_t>(bytes)};
-    case 2: return type.is_signed ? int64_t{ReadValue<int16_t>(bytes)} : int64_t{ReadValue<uint16_t>(bytes)};
-    default: return type.is_signed ? int64_t{ReadValue<int32_t>(bytes)} : int64_t{ReadValue<uint32_t>(bytes)};
-  }
-}
-
 // Stores the sum or difference at the width of the result type; only the
 // codes 1 to 6 can hold one.
 int32_t StoreNumber(uint32_t type, uint32_t number, ExpValue* result) {
@@ -29,21 +21,30 @@ int32_t StoreNumber(uint32_t type, uint32_t number, ExpValue* result) {
   return QX_STATUS_OK;
 }
 
-// Both values are read at the right operand's width and signedness.
-int32_t CompareIntegers(const ExpValue& right, const ExpValue& left, const ExpTypeCodeInfo& type,
-                        uint32_t op, ExpValue* result) {
-  int64_t l = ReadInteger(left.value, type);
-  int64_t r = ReadInteger(right.value, type);
+// Integers: both values read as T, the right operand's width and
+// signedness, whatever the left operand's type.
+template <typename T>
+int32_t IntegerRule(ExpValue* right, ExpValue* left, uint32_t op, ExpValue* result) {
+  T l = ReadValue<T>(left->value);
+  T r = ReadValue<T>(right->value);
   if (op == QX_KIND_PLUS || op == QX_KIND_MINUS) {
     // 32-bit arithmetic that wraps, as the stored widths expect.
-    auto ul = static_cast<uint32_t>(l), ur = static_cast<uint32_t>(r);
-    return StoreNumber(type.code, op == QX_KIND_PLUS ? ul + ur : ul - ur, result);
+    auto ul = static_cast<uint32_t>(static_cast<int64_t>(l)), ur = static_cast<uint32_t>(static_cast<int64_t>(r));
+    return StoreNumber(right->type, op == QX_KIND_PLUS ? ul + ur : ul - ur, result);
   }
   return StoreOrdering(op, ThreeWay(l, r), result);
 }
 
-int32_t CompareLogical(const ExpValue& right, const ExpValue& left, uint32_t op, ExpValue* result) {
-  bool l = ExpValueWord(left) != 0, r = ExpValueWord(right) != 0;
+ExpRule IntegerRuleFor(const ExpTypeCodeInfo& type) {
+  switch (type.width) {
+    case 1: return type.is_signed ? IntegerRule<int8_t> : IntegerRule<uint8_t>;
+    case 2: return type.is_signed ? IntegerRule<int16_t> : IntegerRule<uint16_t>;
+    default: return type.is_signed ? IntegerRule<int32_t> : IntegerRule<uint32_t>;
+  }
+}
+
+int32_t LogicalRule(ExpValue* right, ExpValue* left, uint32_t op, ExpValue* result) {
+  bool l = ExpValueWord(*left) != 0, r = ExpValueWord(*right) != 0;
   if (op == QX_KIND_AND) ExpSetTruth(result, l && r);
   else if (op == QX_KIND_OR) ExpSetTruth(result, l || r);
   else return kNotAdmitted;
@@ -51,20 +52,22 @@ int32_t CompareLogical(const ExpValue& right, const ExpValue& left, uint32_t op,
 }
 
 // Whatever the operator: the masked bytes are equal.
-void CompareBits(const ExpValue& right, const ExpValue& left, ExpValue* result) {
-  unsigned l = left.value[0] & static_cast<unsigned char>(left.attr2);
-  unsigned r = right.value[0] & static_cast<unsigned char>(right.attr2);
+int32_t BitRule(ExpValue* right, ExpValue* left, uint32_t, ExpValue* result) {
+  unsigned l = left->value[0] & static_cast<unsigned char>(left->attr2);
+  unsigned r = right->value[0] & static_cast<unsigned char>(right->attr2);
   ExpSetTruth(result, l == r);
+  return QX_STATUS_OK;
 }
 
-int32_t CompareInt64(const ExpValue& right, const ExpValue& left, const ExpTypeCodeInfo& type,
-                     uint32_t op, ExpValue* result) {
-  if (!type.is_signed) {
-    if (left.type != 20 && left.type != 21) return kNotAdmitted;
-    return StoreOrdering(op, ThreeWay(ReadValue<uint64_t>(left.value), ReadValue<uint64_t>(right.value)),
-                         result);
-  }
-  return StoreOrdering(op, ThreeWay(ReadValue<int64_t>(left.value), ReadValue<int64_t>(right.value)),
+// Unsigned 64-bit values admit only 64-bit integers on the left.
+int32_t Unsigned64Rule(ExpValue* right, ExpValue* left, uint32_t op, ExpValue* result) {
+  if (left->type != 20 && left->type != 21) return kNotAdmitted;
+  return StoreOrdering(op, ThreeWay(ReadValue<uint64_t>(left->value), ReadValue<uint64_t>(right->value)),
+                       result);
+}
+
+int32_t Signed64Rule(ExpValue* right, ExpValue* left, uint32_t op, ExpValue* result) {
+  return StoreOrdering(op, ThreeWay(ReadValue<int64_t>(left->value), ReadValue<int64_t>(right->value)),
                        result);
 }
 
@@ -79,24 +82,39 @@ uint64_t Secstamp(const unsigned char* timestamp) {
 
 // A timestamp against a timestamp compares the raw counts; a timestamp on
 // either side of a seconds stamp is converted to seconds first.
-int32_t CompareStamps(const ExpValue& right, const ExpValue& left, uint32_t op, ExpValue* result) {
-  uint64_t l = ReadValue<uint64_t>(left.value);
-  uint64_t r = ReadValue<uint64_t>(right.value);
-  if (right.type == kTimestampType) {
-    if (left.type == kSecstampType) r = Secstamp(right.value);
-    else if (left.type != kTimestampType) return QX_STATUS_NOT_COMPARABLE;
-  } else if (left.type == kTimestampType) {
-    l = Secstamp(left.value);
+int32_t StampRule(ExpValue* right, ExpValue* left, uint32_t op, ExpValue* result) {
+  uint64_t l = ReadValue<uint64_t>(left->value);
+  uint64_t r = ReadValue<uint64_t>(right->value);
+  if (right->type == kTimestampType) {
+    if (left->type == kSecstampType) r = Secstamp(right->value);
+    else if (left->type != kTimestampType) return QX_STATUS_NOT_COMPARABLE;
+  } else if (left->type == kTimestampType) {
+    l = Secstamp(left->value);
   }
   return StoreOrdering(op, ThreeWay(l, r), result);
 }
 
 // Nine bytes as stored, whatever the lengths; "!=" included.
-int32_t ComparePackedBytes(const ExpValue& right, const ExpValue& left, uint32_t op,
-                           ExpValue* result) {
-  int s = std::memcmp(left.value, right.value, 9);
+int32_t PackedBytesRule(ExpValue* right, ExpValue* left, uint32_t op, ExpValue* result) {
+  int s = std::memcmp(left->value, right->value, 9);
   return StoreOrdering(op, ThreeWay(s, 0), result);
 }
+
+int32_t DateTimeRule(ExpValue* right, ExpValue* left, uint32_t op, ExpValue* result) {
+  uint32_t truth = 0;
+  return ExpCompareDateTime(right, left, &truth, op, result);
+}
+
+int32_t BfloatRule(ExpValue* right, ExpValue* left, uint32_t op, ExpValue* result) {
+  if (right->length != 4 && right->length != 8) return QX_STATUS_NOT_COMPARABLE;
+  uint32_t truth = 0;
+  return ExpCompareBfloat(right->value, left->value, &truth, op, right->type, result,
+                          static_cast<uint32_t>(right->length));
+}
+
+int32_t NotComparableRule(ExpValue*, ExpValue*, uint32_t, ExpValue*) { return QX_STATUS_NOT_COMPARABLE; }
+
+int32_t NotAdmittedRule(ExpValue*, ExpValue*, uint32_t, ExpValue*) { return kNotAdmitted; }
 
 }  // namespace
 
@@ -128,38 +146,37 @@ int32_t ExpCompareDateTime(ExpValue* right, ExpValue* left, uint32_t* truth, uin
   return QX_STATUS_OK;
 }
 
+ExpRule ExpRuleFor(uint32_t right_type) {
+  const ExpTypeCodeInfo& type = ExpTypeCodeOf(right_type);
+  switch (type.family) {
+    case ExpFamily::kInteger: return IntegerRuleFor(type);
+    case ExpFamily::kLogical: return LogicalRule;
+    case ExpFamily::kBit: return BitRule;
+    case ExpFamily::kDateTime: return DateTimeRule;
+    case ExpFamily::kNumeric: return ExpCompareNumeric;
+    case ExpFamily::kFloating: return ExpCompareFloating;
+    case ExpFamily::kCurrency: return ExpCompareCurrency;
+    case ExpFamily::kInt64: return type.is_signed ? Signed64Rule : Unsigned64Rule;
+    case ExpFamily::kStamp: return StampRule;
+    case ExpFamily::kBfloat: return BfloatRule;
+    case ExpFamily::kString: return ExpCompareStrings;
+    case ExpFamily::kLengthPrefixed: return ExpCompareLengthPrefixed;
+    case ExpFamily::kZeroTerminated: return ExpCompareZeroTerminated;
+    case ExpFamily::kText: return ExpCompareTexts;
+    case ExpFamily::kPackedBytes: return PackedBytesRule;
+    case ExpFamily::kNotComparable: return NotComparableRule;
+    case ExpFamily::kUnknown:
+    case ExpFamily::kRefused:
+    case ExpFamily::kVariable:
+      return NotAdmittedRule;
+  }
+  return NotAdmittedRule;
+}
+
 int32_t ExpCompareValues(ExpValue* right, ExpValue* left, uint32_t op, ExpValue* result) {
   if (right == nullptr || left == nullptr || result == nullptr) return QX_STATUS_MISSING;
   right->type = ExpResolveTypeCode(right->type, right->length);
   left->type = ExpResolveTypeCode(left->type, right->length);
   result->type = right->type;
-
-  const ExpTypeCodeInfo& type = ExpTypeCodeOf(right->type);
-  uint32_t truth = 0;
-  switch (type.family) {
-    case ExpFamily::kInteger: return CompareIntegers(*right, *left, type, op, result);
-    case ExpFamily::kLogical: return CompareLogical(*right, *left, op, result);
-    case ExpFamily::kBit: CompareBits(*right, *left, result); return QX_STATUS_OK;
-    case ExpFamily::kDateTime: return ExpCompareDateTime(right, left, &truth, op, result);
-    case ExpFamily::kNumeric: return ExpCompareNumeric(right, left, op, result);
-    case ExpFamily::kFloating: return ExpCompareFloating(right, left, op, result);
-    case ExpFamily::kCurrency: return ExpCompareCurrency(right, left, op, result);
-    case ExpFamily::kInt64: return CompareInt64(*right, *left, type, op, result);
-    case ExpFamily::kStamp: return CompareStamps(*right, *left, op, result);
-    case ExpFamily::kBfloat:
-      if (right->length != 4 && right->length != 8) return QX_STATUS_NOT_COMPARABLE;
-      return ExpCompareBfloat(right->value, left->value, &truth, op, right->type, result,
-                              static_cast<uint32_t>(right->length));
-    case ExpFamily::kString: return ExpCompareStrings(right, left, op, result);
-    case ExpFamily::kLengthPrefixed: return ExpCompareLengthPrefixed(right, left, op, result);
-    case ExpFamily::kZeroTerminated: return ExpCompareZeroTerminated(right, left, op, result);
-    case ExpFamily::kText: return ExpCompareTexts(right, left, op, result);
-    case ExpFamily::kPackedBytes: return ComparePackedBytes(*right, *left, op, result);
-    case ExpFamily::kNotComparable: return QX_STATUS_NOT_COMPARABLE;
-    case ExpFamily::kUnknown:
-    case ExpFamily::kRefused:
-    case ExpFamily::kVariable:
-      return kNotAdmitted;
-  }
-  return kNotAdmitted;
+  return ExpRuleFor(right->type)(right, left, op, result);
 }

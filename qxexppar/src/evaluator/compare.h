@@ -27,6 +27,12 @@
 //  -4  date/time operands differ in type or length.
 int32_t ExpCompareValues(ExpValue* right, ExpValue* left, uint32_t op, ExpValue* result);
 
+// The rule of one right-operand type: what ExpCompareValues applies once
+// both codes are resolved and the result's type is set. A caller that knows
+// the right operand's type in advance (a constant's) picks the rule once.
+using ExpRule = int32_t (*)(ExpValue* right, ExpValue* left, uint32_t op, ExpValue* result);
+ExpRule ExpRuleFor(uint32_t right_type);
+
 // Compares l OP r after scaling both by 1,000,000 (no tolerance: equal only
 // when the scaled products are the same double). Sets *truth and makes
 // `result` that truth. -1 for an operator that is no comparison.

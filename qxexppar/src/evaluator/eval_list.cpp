@@ -79,7 +79,8 @@ int32_t ExpScanRanges(ExpWalk* walk, uint32_t pairs, uint32_t count, ExpValue* f
         if (node == nullptr) return status;
         ExpValue bound;
         ExpConstantValue(node, &bound);
-        ExpValue test{};
+        ExpValue test;
+        test.length = 0;
         status = ExpCompareValues(&bound, &fields[count - k], half == 0 ? QX_KIND_GT : QX_KIND_LT, &test);
         if (status < 0) return status;
         if (ExpValueWord(test) != 0) {
@@ -141,17 +142,10 @@ int32_t ExpEvalList(ExpWalk* walk, const ExpToken* list, ExpValue* result) {
 
   ExpValue fields[kExpMaxListFields];
   for (uint32_t i = 0; i < count; ++i) {
-    ExpToken field{};
-    field.kind = QX_KIND_FIELD;
-    field.offset = descriptors[i].offset;
-    field.length = descriptors[i].length;
-    field.type = descriptors[i].type;
-    field.attr1 = descriptors[i].attr1;
-    field.attr2 = descriptors[i].attr2;
     // A field too long for its value area fails the walk; any other
     // extraction result is taken as it is.
-    if (field.length < 0 || field.length > kExpValueSize) return kFieldNotAvailable;
-    ExpFieldValue(&field, &walk->fields, &fields[i]);
+    if (descriptors[i].length < 0 || descriptors[i].length > kExpValueSize) return kFieldNotAvailable;
+    ExpDescribedFieldValue(descriptors[i], &walk->fields, &fields[i]);
   }
   list = nullptr;  // may be the reader's copy, overwritten by the reads below
 

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "compiler/list_fields.h"
 #include "evaluator/exp_value.h"
 #include "evaluator/field_reader.h"
 #include "qxexpc.h"
@@ -89,5 +90,8 @@ void ExpConstantValue(const ExpToken* node, ExpValue* value);
 // Fills `value` with the field a node describes, read with `fields`: -17
 // when the field is not available (or does not fit a value area).
 int32_t ExpFieldValue(const ExpToken* node, ExpFieldReader* fields, ExpValue* value);
+
+// The same for a field of a list, described by its entry.
+int32_t ExpDescribedFieldValue(const ExpListField& field, ExpFieldReader* fields, ExpValue* value);
 
 #endif

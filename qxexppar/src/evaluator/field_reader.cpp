@@ -24,18 +24,18 @@ int32_t ReadField(ExpFieldReader* reader, unsigned char* out, int32_t offset, in
   if (offset >= 0 && offset < kRecordHeaderSize) {
     // A header field may run on into the data, but never past the record
     // the header describes.
-    int32_t record_size = kRecordHeaderSize + RecordDataLengthBounded(record);
+    int32_t record_size = kRecordHeaderSize + reader->data_bounded;
     if (length < 0 || length > record_size - offset) return kFieldNotAvailable;
     std::memcpy(out, record + offset, static_cast<size_t>(length));
     return 0;
   }
   if (offset >= kRecordHeaderSize) offset -= kRecordDataBias;
-  if (offset > RecordDataLength(record)) return kFieldNotAvailable;
+  if (offset > reader->data_length) return kFieldNotAvailable;
   int32_t status = kFieldNotAvailable;
-  if (DecodableKind(RecordKind(record))) {
+  if (reader->decodable) {
     if (!reader->prepared) {
       reader->previous_form = qxLDRSetReturnType(QX_LDR_RETURN_STORED, reader->context);
-      qxLDRSetBuffer(RecordDataLengthBounded(record), record + kRecordHeaderSize, reader->context);
+      qxLDRSetBuffer(reader->data_bounded, record + kRecordHeaderSize, reader->context);
       reader->prepared = true;
     }
     QxLdrFieldDescriptor descriptor{offset, length, 0, type, attr1, attr2};
@@ -51,6 +51,9 @@ int32_t ReadField(ExpFieldReader* reader, unsigned char* out, int32_t offset, in
 
 void ExpFieldReaderStart(ExpFieldReader* reader, const void* record) {
   reader->record = static_cast<const unsigned char*>(record);
+  reader->data_length = RecordDataLength(reader->record);
+  reader->data_bounded = RecordDataLengthBounded(reader->record);
+  reader->decodable = DecodableKind(RecordKind(reader->record));
   reader->prepared = false;
   reader->previous_form = 0;
 }

@@ -15,6 +15,9 @@
 
 struct ExpFieldReader {
   const unsigned char* record;
+  int32_t data_length;     // as the header says
+  int32_t data_bounded;    // the same, held within the buffer
+  bool decodable;          // the record kind is 1, 2 or 3
   bool prepared;           // the service holds this record's data
   int32_t previous_form;   // the form to restore
   char context[24];        // the service's conversion context (not read)

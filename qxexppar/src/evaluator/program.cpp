@@ -6,6 +6,7 @@
 #include "compiler/kinds.h"
 #include "compiler/list_fields.h"
 #include "evaluator/compare.h"
+#include "evaluator/field_types.h"
 #include "qxdbg.h"
 
 namespace {
@@ -22,6 +23,7 @@ struct Pending {
   int32_t kind;
   uint32_t position;
   bool have_right;
+  const ExpToken* right_constant;  // the right operand, when it is a constant
 };
 
 uint16_t PendingSlot(uint32_t depth) { return static_cast<uint16_t>(kFirstPendingSlot + depth); }
@@ -50,14 +52,14 @@ class Builder {
       ExpKindClass kind_class = ExpKindClassOf(node->kind);
       if (kind_class == ExpKindClass::kInfix || kind_class == ExpKindClass::kPrefix) {
         if (pending_.size() >= kExpMaxDepth) return false;
-        pending_.push_back({node->kind, position, false});
+        pending_.push_back({node->kind, position, false, nullptr});
         ++position;
         continue;
       }
       uint16_t target = PlaceFor(pending_, pending_.size(), UINT16_MAX);
-      ExpStep step{ExpAction::kConstant, target, 0, 0, 0, position, position + 1, node};
+      ExpStep step{ExpAction::kConstant, target, 0, 0, 0, position, position + 1, node, nullptr, 0, nullptr, nullptr, nullptr, nullptr};
       switch (node->kind) {
-        case QX_KIND_LITERAL: break;
+        case QX_KIND_LITERAL: ++constants_; break;
         case QX_KIND_FIELD: step.action = ExpAction::kField; break;
         case QX_KIND_VALUES:
         case QX_KIND_RANGE:
@@ -69,37 +71,47 @@ class Builder {
       }
       steps_.push_back(step);
       position = step.end;
-      if (HandUp(target)) return true;
+      if (HandUp(target, node->kind == QX_KIND_LITERAL ? node : nullptr)) return true;
     }
   }
 
   const std::vector<ExpStep>& steps() const { return steps_; }
   uint32_t slots() const { return kFirstPendingSlot + deepest_; }
+  uint32_t constants() const { return constants_; }
 
  private:
   const ExpToken* At(uint32_t position) const {
     return position >= 1 && position <= count_ ? &nodes_[position - 1] : nullptr;
   }
 
-  // As the walk hands a value up: true when the expression is complete.
-  bool HandUp(uint16_t value) {
+  // As the walk hands a value up (`constant` when it is one): true when the
+  // expression is complete.
+  bool HandUp(uint16_t value, const ExpToken* constant) {
     if (pending_.size() > deepest_) deepest_ = static_cast<uint32_t>(pending_.size());
     while (!pending_.empty()) {
       Pending& op = pending_.back();
       if (op.kind == QX_KIND_NOT) {
-        steps_.push_back({ExpAction::kNot, value, 0, 0, op.kind, op.position, 0, nullptr});
+        steps_.push_back({ExpAction::kNot, value, 0, 0, op.kind, op.position, 0, nullptr, nullptr, 0, nullptr, nullptr, nullptr, nullptr});
         pending_.pop_back();
+        constant = nullptr;
         continue;
       }
       if (!op.have_right) {
         op.have_right = true;
+        op.right_constant = constant;
         return false;
       }
       uint16_t outcome = PlaceFor(pending_, pending_.size() - 1, value);
-      steps_.push_back({ExpAction::kApply, outcome, PendingSlot(static_cast<uint32_t>(pending_.size() - 1)),
-                        value, op.kind, op.position, 0, nullptr});
+      ExpStep apply{ExpAction::kApply, outcome, PendingSlot(static_cast<uint32_t>(pending_.size() - 1)),
+                    value, op.kind, op.position, 0, nullptr, nullptr, 0, nullptr, nullptr, nullptr, nullptr};
+      if (op.right_constant != nullptr) {
+        apply.right_type = ExpResolveTypeCode(static_cast<uint32_t>(op.right_constant->type), op.right_constant->length);
+        apply.rule = ExpRuleFor(apply.right_type);
+      }
+      steps_.push_back(apply);
       pending_.pop_back();
       value = outcome;
+      constant = nullptr;
     }
     return true;
   }
@@ -137,12 +149,13 @@ class Builder {
   std::vector<Pending> pending_;
   std::vector<ExpStep> steps_;
   uint32_t deepest_ = 0;
+  uint32_t constants_ = 0;
 };
 
 }  // namespace
 
 bool ExpBuildProgram(const ExpToken* nodes, uint32_t count, ExpProgram* program) {
-  *program = ExpProgram{nullptr, 0, nullptr, 0};
+  *program = ExpProgram{nullptr, 0, nullptr, 0, nullptr};
   if (nodes == nullptr || count == 0) return false;
   // The work-out may allocate with the C++ heap; it runs once per filter,
   // and a failure only leaves the filter to the walk.
@@ -152,13 +165,25 @@ bool ExpBuildProgram(const ExpToken* nodes, uint32_t count, ExpProgram* program)
     const std::vector<ExpStep>& steps = builder.steps();
     auto* copy = static_cast<ExpStep*>(qxdbgMalloc(steps.size() * sizeof(ExpStep)));
     auto* slots = static_cast<ExpValue*>(qxdbgMalloc(builder.slots() * sizeof(ExpValue)));
-    if (copy == nullptr || slots == nullptr) {
+    auto* constants = static_cast<ExpValue*>(qxdbgMalloc((builder.constants() + 1) * sizeof(ExpValue)));
+    if (copy == nullptr || slots == nullptr || constants == nullptr) {
       qxdbgFree(copy);
       qxdbgFree(slots);
+      qxdbgFree(constants);
       return false;
     }
     std::memcpy(copy, steps.data(), steps.size() * sizeof(ExpStep));
-    *program = ExpProgram{copy, static_cast<uint32_t>(steps.size()), slots, builder.slots()};
+    std::memset(constants, 0, (builder.constants() + 1) * sizeof(ExpValue));
+    uint32_t made = 0;
+    for (size_t i = 0; i < steps.size(); ++i) {
+      copy[i].target_value = &slots[copy[i].target];
+      copy[i].right_value = &slots[copy[i].right];
+      copy[i].left_value = &slots[copy[i].left];
+      if (copy[i].action != ExpAction::kConstant) continue;
+      ExpConstantValue(copy[i].node, &constants[made]);
+      copy[i].constant = &constants[made++];
+    }
+    *program = ExpProgram{copy, static_cast<uint32_t>(steps.size()), slots, builder.slots(), constants};
     return true;
   } catch (...) {
     return false;
@@ -168,7 +193,8 @@ bool ExpBuildProgram(const ExpToken* nodes, uint32_t count, ExpProgram* program)
 void ExpFreeProgram(ExpProgram* program) {
   qxdbgFree(program->steps);
   qxdbgFree(program->slots);
-  *program = ExpProgram{nullptr, 0, nullptr, 0};
+  qxdbgFree(program->constants);
+  *program = ExpProgram{nullptr, 0, nullptr, 0, nullptr};
 }
 
 int32_t ExpRunProgram(const ExpProgram* program, ExpWalk* walk, uint32_t* match, uint32_t* last_read) {
@@ -176,11 +202,11 @@ int32_t ExpRunProgram(const ExpProgram* program, ExpWalk* walk, uint32_t* match,
   int32_t status = 0;
   for (uint32_t i = 0; i < program->step_count && status == 0; ++i) {
     const ExpStep& step = program->steps[i];
-    ExpValue* target = &slots[step.target];
+    ExpValue* target = step.target_value;
     switch (step.action) {
       case ExpAction::kConstant:
         *last_read = step.position;
-        ExpConstantValue(step.node, target);
+        ExpValueCopy(target, *step.constant);
         break;
       case ExpAction::kField:
         *last_read = step.position;
@@ -198,11 +224,22 @@ int32_t ExpRunProgram(const ExpProgram* program, ExpWalk* walk, uint32_t* match,
           ExpSetTruth(target, ExpValueWord(*target) == 0);
         }
         break;
-      case ExpAction::kApply:
+      case ExpAction::kApply: {
         target->length = 0;
-        status = ExpCompareValues(&slots[step.right], &slots[step.left], static_cast<uint32_t>(step.kind), target);
+        ExpValue* right = step.right_value;
+        ExpValue* left = step.left_value;
+        if (step.rule != nullptr) {
+          // What ExpCompareValues does, with the right operand's type known.
+          right->type = step.right_type;
+          left->type = ExpResolveTypeCode(left->type, right->length);
+          target->type = right->type;
+          status = step.rule(right, left, static_cast<uint32_t>(step.kind), target);
+        } else {
+          status = ExpCompareValues(right, left, static_cast<uint32_t>(step.kind), target);
+        }
         if (status > 0) status = 0;  // only failures end the walk
         break;
+      }
     }
   }
   ExpFieldReaderFinish(&walk->fields);

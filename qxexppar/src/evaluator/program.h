@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "evaluator/compare.h"
 #include "evaluator/evaluate.h"
 #include "evaluator/exp_value.h"
 
@@ -31,13 +32,23 @@ struct ExpStep {
   uint32_t position;     // the node's position
   uint32_t end;          // kList: the position after the list's last constant
   const ExpToken* node;  // the node, for operands
+  // kConstant: the constant's value, made once. kApply with a constant on
+  // the right: its resolved type and the rule for it, chosen once.
+  const ExpValue* constant;
+  uint32_t right_type;
+  ExpRule rule;
+  // The slots themselves, once the program has them.
+  ExpValue* target_value;
+  ExpValue* right_value;
+  ExpValue* left_value;
 };
 
 struct ExpProgram {
   ExpStep* steps;
   uint32_t step_count;
-  ExpValue* slots;  // slot 0 is the result
+  ExpValue* slots;      // slot 0 is the result
   uint32_t slot_count;
+  ExpValue* constants;  // the constants' values, one per constant step
 };
 
 // Works out the program of the nodes at positions 1 to `count`
