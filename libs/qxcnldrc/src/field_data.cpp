@@ -54,7 +54,14 @@ extern "C" int32_t qxLDRGetFieldData(QxLdrFieldDescriptor* descriptor, int32_t* 
   }
   int32_t delivered = field_length < *length ? field_length : *length;
   if (delivered < 0) delivered = 0;
-  if (delivered > 0) std::memcpy(value, state.data + offset, static_cast<size_t>(delivered));
+  switch (delivered) {  // the usual widths copied without a call
+    case 0: break;
+    case 1: std::memcpy(value, state.data + offset, 1); break;
+    case 2: std::memcpy(value, state.data + offset, 2); break;
+    case 4: std::memcpy(value, state.data + offset, 4); break;
+    case 8: std::memcpy(value, state.data + offset, 8); break;
+    default: std::memcpy(value, state.data + offset, static_cast<size_t>(delivered)); break;
+  }
   *length = delivered;
   descriptor->length = delivered;
   return 0;

@@ -18,6 +18,11 @@ struct Text {
 
 // The first `room` bytes up to the first NUL among them.
 Text UpToNul(const unsigned char* bytes, size_t room) {
+  if (room <= 16) {  // the usual short field: no call
+    size_t n = 0;
+    while (n < room && bytes[n] != 0) ++n;
+    return Text{bytes, n};
+  }
   const void* nul = std::memchr(bytes, 0, room);
   return Text{bytes, nul != nullptr ? static_cast<size_t>(static_cast<const unsigned char*>(nul) - bytes) : room};
 }
