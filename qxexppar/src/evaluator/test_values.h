@@ -6,9 +6,13 @@
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
 
 #include "evaluator/compare.h"
 #include "evaluator/exp_value.h"
+#include "qxexpc.h"
 
 inline ExpValue Bytes(uint32_t type, std::initializer_list<unsigned> bytes, int32_t attr2 = 0) {
   ExpValue v{};
@@ -46,5 +50,23 @@ inline int32_t Outcome(ExpValue left, ExpValue right, uint32_t op) {
   if (result.type != kLogicalType) return -100;  // not a truth
   return static_cast<int32_t>(ExpValueWord(result));
 }
+
+
+// One comparison and its expected outcome, as a row of a table.
+struct CompareCase {
+  const char* what;
+  ExpValue left, right;
+  uint32_t op;
+  int32_t outcome;  // 1 true, 0 false, or the status
+};
+
+inline void CheckAll(const std::vector<CompareCase>& cases) {
+  for (const CompareCase& c : cases) EXPECT_EQ(Outcome(c.left, c.right, c.op), c.outcome) << c.what;
+}
+
+// Operator codes, short, for the tables.
+inline constexpr uint32_t kEq = QX_KIND_EQ, kNe = QX_KIND_NE, kGt = QX_KIND_GT, kLt = QX_KIND_LT,
+                          kGe = QX_KIND_GE, kLe = QX_KIND_LE, kAnd = QX_KIND_AND, kOr = QX_KIND_OR,
+                          kPlus = QX_KIND_PLUS, kMinus = QX_KIND_MINUS;
 
 #endif
