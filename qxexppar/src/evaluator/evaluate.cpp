@@ -15,6 +15,7 @@
 #include "compiler/kinds.h"
 #include "evaluator/compare.h"
 #include "evaluator/record_buffer.h"
+#include "evaluator/walk_order.h"
 #include "qxdbg.h"
 
 namespace {
@@ -79,129 +80,63 @@ int32_t FetchedValue(ExpWalk* walk, const ExpToken* node, ExpValue* value) {
   return status;
 }
 
-// Evaluates an operand node (one without operand subtrees) into `value`.
-int32_t OperandValue(ExpWalk* walk, const ExpToken* node, ExpValue* value) {
-  switch (node->kind) {
-    case QX_KIND_LITERAL:
-      ExpConstantValue(node, value);
-      return 0;
-    case QX_KIND_FIELD:
-      return ExpFieldValue(node, &walk->fields, value);
-    case QX_KIND_FETCH_BY_NUMBER:
-    case QX_KIND_FETCH_BY_FIELD:
-      return FetchedValue(walk, node, value);
-    case QX_KIND_VALUES:
-    case QX_KIND_RANGE:
-      return ExpEvalList(walk, node, value);
-    default:
-      return kWalkFailed;
-  }
-}
-
-// An operator waiting for its operands: its kind and, once evaluated, its
-// right operand.
-struct Pending {
-  int32_t kind;
-  uint32_t position;  // for traces
-  bool have_right;
-  ExpValue right;
-};
-
-// The stack of pending operators: a few in place, more in one block.
-class PendingStack {
+// The walk's slots: a few in place, more in one block as operators wait
+// deeper.
+class Slots {
  public:
-  PendingStack() = default;
-  PendingStack(const PendingStack&) = delete;
-  PendingStack& operator=(const PendingStack&) = delete;
-  ~PendingStack() {
+  Slots() = default;
+  Slots(const Slots&) = delete;
+  Slots& operator=(const Slots&) = delete;
+  ~Slots() {
     if (heap_ != nullptr) qxdbgFree(heap_);
   }
-  uint32_t size() const { return size_; }
-  Pending& at(uint32_t i) { return frames_[i]; }
-  void pop() { --size_; }
-  // Pushes an operator; false when no memory is left or the nesting is too deep.
-  bool push(int32_t kind, uint32_t position) {
-    if (size_ == capacity_ && !Grow()) return false;
-    Pending& p = frames_[size_++];
-    p.kind = kind;
-    p.position = position;
-    p.have_right = false;
+  ExpValue* get() { return values_; }
+  // Room for the slots of `depth` waiting operators; false when no memory is left.
+  bool Reserve(uint32_t depth) {
+    uint32_t needed = ExpSlotsFor(depth);
+    if (needed <= capacity_) return true;
+    if (depth > kExpMaxDepth) return false;
+    uint32_t capacity = capacity_ * 4 > needed ? capacity_ * 4 : needed;
+    if (capacity > ExpSlotsFor(kExpMaxDepth)) capacity = ExpSlotsFor(kExpMaxDepth);
+    auto* grown = static_cast<ExpValue*>(qxdbgMalloc(capacity * sizeof(ExpValue)));
+    if (grown == nullptr) return false;
+    // Values already made (right operands waiting) move with their slots.
+    std::memcpy(grown, values_, capacity_ * sizeof(ExpValue));
+    if (heap_ != nullptr) qxdbgFree(heap_);
+    heap_ = grown;
+    values_ = grown;
+    capacity_ = capacity;
     return true;
   }
 
  private:
-  static constexpr uint32_t kInPlace = 8;
-  // Moves the entries into a block twice as large; the pending values are
-  // copied with them (an entry's right operand may be in use).
-  bool Grow() {
-    if (capacity_ >= kExpMaxDepth) return false;
-    uint32_t capacity = capacity_ * 4 < kExpMaxDepth ? capacity_ * 4 : kExpMaxDepth;
-    auto* grown = static_cast<Pending*>(qxdbgMalloc(capacity * sizeof(Pending)));
-    if (grown == nullptr) return false;
-    std::memcpy(grown, frames_, size_ * sizeof(Pending));
-    if (heap_ != nullptr) qxdbgFree(heap_);
-    heap_ = grown;
-    frames_ = grown;
-    capacity_ = capacity;
-    return true;
-  }
-  Pending in_place_[kInPlace];
-  Pending* frames_ = in_place_;
-  Pending* heap_ = nullptr;
+  static constexpr uint32_t kInPlace = 11;  // the slots of eight waiting operators
+  ExpValue in_place_[kInPlace];
+  ExpValue* values_ = in_place_;
+  ExpValue* heap_ = nullptr;
   uint32_t capacity_ = kInPlace;
-  uint32_t size_ = 0;
 };
 
-// Where the value that the operators below entry `above` wait for goes:
-// the right operand of the nearest binary operator that has none yet, else
-// that operator's left operand (a scratch value other than `busy`), else
-// the walk's result. "not" entries in between change the value in place.
-ExpValue* PlaceFor(PendingStack& pending, uint32_t above, ExpValue (&left)[2], const ExpValue* busy,
-                   ExpValue* result) {
-  for (uint32_t i = above; i-- > 0;) {
-    Pending& op = pending.at(i);
-    if (op.kind == QX_KIND_NOT) continue;
-    if (!op.have_right) return &op.right;
-    return busy == &left[0] ? &left[1] : &left[0];
-  }
-  return result;
-}
-
-// Hands a finished operand up to the operators waiting for it: returns 1
-// when the walk is complete (the value is in `result`), 0 when the next node
-// starts an operand still needed, or a negative status.
-void Trace(ExpWalk* walk, uint32_t position, int32_t kind, const ExpValue* value, int32_t status) {
+void TraceStep(ExpWalk* walk, const ExpStep& step, const ExpValue* slots, int32_t status) {
+  const ExpToken* node = step.node;
   ExpToken op{};
-  op.kind = kind;
-  op.type = op.offset = op.length = -1;
-  walk->trace(walk->trace_context, position, &op, value, status);
+  if (step.action == ExpAction::kNot || step.action == ExpAction::kApply) {
+    op.kind = step.kind;
+    op.type = op.offset = op.length = -1;
+    node = &op;
+  } else {
+    // The node may have been the reader's copy, overwritten since.
+    int32_t read_status = 0;
+    node = walk->read(walk, step.position, &read_status);
+    if (node == nullptr) return;
+  }
+  walk->trace(walk->trace_context, step.position, node, &slots[step.target], status);
 }
 
-int32_t HandUp(ExpWalk* walk, PendingStack& pending, ExpValue* value, ExpValue (&left)[2],
-               ExpValue* result) {
-  while (pending.size() > 0) {
-    Pending& op = pending.at(pending.size() - 1);
-    if (op.kind == QX_KIND_NOT) {
-      int32_t status = value->type == kLogicalType ? 0 : kWalkFailed;
-      if (status == 0) ExpSetTruth(value, ExpValueWord(*value) == 0);
-      if (walk->trace != nullptr) Trace(walk, op.position, op.kind, value, status);
-      if (status != 0) return status;
-      pending.pop();
-      continue;
-    }
-    if (!op.have_right) {
-      op.have_right = true;  // `value` is its right operand, in place
-      return 0;
-    }
-    ExpValue* outcome = PlaceFor(pending, pending.size() - 1, left, value, result);
-    outcome->length = 0;
-    int32_t status = ExpCompareValues(&op.right, value, static_cast<uint32_t>(op.kind), outcome);
-    if (walk->trace != nullptr) Trace(walk, op.position, op.kind, outcome, status < 0 ? status : 0);
-    if (status < 0) return status;
-    pending.pop();
-    value = outcome;
-  }
-  return 1;
+bool IsOperand(ExpKindClass kind_class) {
+  return kind_class == ExpKindClass::kLiteral || kind_class == ExpKindClass::kField ||
+         kind_class == ExpKindClass::kList || kind_class == ExpKindClass::kFetchByNumber ||
+         kind_class == ExpKindClass::kFetchByField;
 }
 
 }  // namespace
@@ -249,39 +184,69 @@ void ExpWalkInit(ExpWalk* walk, void* store, const ExpStoreFns* fns, const void*
   if (read == nullptr) std::memset(&walk->scratch, 0, sizeof walk->scratch);
 }
 
+int32_t ExpDoStep(ExpWalk* walk, const ExpStep& step, ExpValue* slots) {
+  ExpValue* target = &slots[step.target];
+  switch (step.action) {
+    case ExpAction::kConstant:
+      ExpConstantValue(step.node, target);
+      return 0;
+    case ExpAction::kField:
+      return ExpFieldValue(step.node, &walk->fields, target);
+    case ExpAction::kList:
+      return ExpEvalList(walk, step.node, target);
+    case ExpAction::kFetch:
+      return FetchedValue(walk, step.node, target);
+    case ExpAction::kNot:
+      if (target->type != kLogicalType) return kWalkFailed;
+      ExpSetTruth(target, ExpValueWord(*target) == 0);
+      return 0;
+    case ExpAction::kApply: {
+      target->length = 0;
+      int32_t status =
+          ExpCompareValues(&slots[step.right], &slots[step.left], static_cast<uint32_t>(step.kind), target);
+      return status < 0 ? status : 0;  // only failures end the walk
+    }
+  }
+  return kWalkFailed;
+}
+
 int32_t ExpEvalNode(ExpWalk* walk, ExpValue* result) {
   if (walk == nullptr || result == nullptr || walk->record == nullptr) return QX_STATUS_MISSING;
-  PendingStack pending;
-  ExpValue left[2];
+  ExpWalkOrder order;
+  Slots slots;
+  auto run = [walk, &slots](const ExpStep& step) {
+    int32_t status = ExpDoStep(walk, step, slots.get());
+    if (walk->trace != nullptr) TraceStep(walk, step, slots.get(), status);
+    return status;
+  };
   int32_t status = 0;
   for (;;) {
     const ExpToken* node = walk->read(walk, walk->position, &status);
     if (node == nullptr) break;
-    ++walk->position;
+    const uint32_t position = walk->position++;
     ExpKindClass kind_class = ExpKindClassOf(node->kind);
     if (kind_class == ExpKindClass::kInfix || kind_class == ExpKindClass::kPrefix) {
-      if (!pending.push(node->kind, walk->position - 1)) {
+      if (!slots.Reserve(order.depth() + 1) || !order.Push(node->kind, position)) {
         status = kWalkFailed;
         break;
       }
       continue;
     }
-    ExpValue* value = PlaceFor(pending, pending.size(), left, nullptr, result);
-    const uint32_t position = walk->position - 1;
-    status = OperandValue(walk, node, value);
-    if (walk->trace != nullptr) {
-      // The node may have been the reader's copy, overwritten since: read
-      // it again for the trace.
-      int32_t read_status = 0;
-      const ExpToken* again = walk->read(walk, position, &read_status);
-      if (again != nullptr) walk->trace(walk->trace_context, position, again, value, status);
+    if (!IsOperand(kind_class)) {
+      status = kWalkFailed;
+      break;
     }
-    if (status != 0) break;
-    status = HandUp(walk, pending, value, left, result);
+    ExpStep step = order.Operand(node, position);
+    if (status = run(step); status != 0) break;
+    status = order.HandUp(step.target, run);
     if (status != 0) break;
   }
   ExpFieldReaderFinish(&walk->fields);
-  return status == 1 ? 0 : status;
+  if (status == 1) {
+    ExpValueCopy(result, slots.get()[kExpResultSlot]);
+    return 0;
+  }
+  return status;
 }
 
 int32_t ExpEvaluateWalk(ExpWalk* walk, uint32_t* match) {

@@ -1,11 +1,12 @@
 // A stored expression worked out once for the walk.
 //
-// The order in which the walk makes values and applies operators, and where
-// each value goes, follow from the nodes alone; only the values depend on
-// the record. A program is that order written down as steps, so that an
-// expression evaluated against many records does not work it out for each
-// one. Running a program gives exactly what the walk over the same nodes
-// gives (it calls the same value makers and comparisons in the same order).
+// The order of a walk (walk_order.h) follows from the nodes alone; only the
+// values depend on the record. A program is that order written down as
+// steps, so that a filter evaluated against many records does not work it
+// out for each one: the constants' values are made once, and for an
+// operator whose right operand is a constant, the comparison rule is chosen
+// once. Running a program gives exactly what the walk over the same nodes
+// gives: the same steps, in the same order.
 #ifndef QXEXPPAR_EVALUATOR_PROGRAM_H
 #define QXEXPPAR_EVALUATOR_PROGRAM_H
 
@@ -14,41 +15,21 @@
 #include "evaluator/compare.h"
 #include "evaluator/evaluate.h"
 #include "evaluator/exp_value.h"
+#include "evaluator/walk_order.h"
 
-enum class ExpAction : uint8_t {
-  kConstant,  // target = the constant node's value
-  kField,     // target = the field node's value from the record
-  kList,      // target = the "values"/"range" node's outcome
-  kNot,       // target = not target
-  kApply,     // target = left OP right
-};
-
-struct ExpStep {
-  ExpAction action;
-  uint16_t target;
-  uint16_t right;
-  uint16_t left;
-  int32_t kind;          // the operator, for kNot and kApply
-  uint32_t position;     // the node's position
-  uint32_t end;          // kList: the position after the list's last constant
-  const ExpToken* node;  // the node, for operands
-  // kConstant: the constant's value, made once. kApply with a constant on
-  // the right: its resolved type and the rule for it, chosen once.
-  const ExpValue* constant;
-  uint32_t right_type;
-  ExpRule rule;
-  // The slots themselves, once the program has them.
-  ExpValue* target_value;
-  ExpValue* right_value;
-  ExpValue* left_value;
+struct ExpProgramStep {
+  ExpStep step;
+  uint32_t end;              // kList: the position after the list's last constant
+  const ExpValue* constant;  // kConstant: its value, made once
+  uint32_t right_type;       // kApply with a constant right operand: its resolved type
+  ExpRule rule;              // ... and the rule for it; nullptr otherwise
 };
 
 struct ExpProgram {
-  ExpStep* steps;
+  ExpProgramStep* steps;
   uint32_t step_count;
-  ExpValue* slots;      // slot 0 is the result
-  uint32_t slot_count;
-  ExpValue* constants;  // the constants' values, one per constant step
+  ExpValue* slots;      // kExpResultSlot holds the outcome
+  ExpValue* constants;  // the constants' values
 };
 
 // Works out the program of the nodes at positions 1 to `count`

@@ -146,7 +146,7 @@ const ExpToken* ReadByPosition(ExpWalk* walk, uint32_t position, int32_t* status
 FilterHandle* NewFilterHandle() {
   auto* handle = static_cast<FilterHandle*>(qxdbgMalloc(sizeof(FilterHandle)));
   if (handle == nullptr) return nullptr;
-  *handle = FilterHandle{nullptr, nullptr, nullptr, 0, ExpProgram{nullptr, 0, nullptr, 0, nullptr}, true,
+  *handle = FilterHandle{nullptr, nullptr, nullptr, 0, ExpProgram{nullptr, 0, nullptr, nullptr}, true,
                          IteratorDue::kNowhere, 0};
   handle->nodes = QxCreateList(sizeof(FilterNode), MatchPosition);
   if (handle->nodes == nullptr) {

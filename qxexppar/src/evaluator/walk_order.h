@@ -1,0 +1,156 @@
+// The order of a walk, decided from the nodes alone.
+//
+// The walk reads nodes in increasing position order. An operator waits for
+// its operands; its right operand is made first, then its left one (no
+// short-circuit); "not" changes the value under it in place. Where each
+// value is made is a slot: slot 0 is the walk's result, slots 1 and 2 hold
+// left operands, and slot 3 + d the right operand of the operator waiting at
+// depth d. Making a value straight in the slot its operator takes it from
+// means that no value is copied on its way up.
+//
+// The walk over a store follows this order node by node as it reads them;
+// a program (program.h) writes the order down once for a filter.
+#ifndef QXEXPPAR_EVALUATOR_WALK_ORDER_H
+#define QXEXPPAR_EVALUATOR_WALK_ORDER_H
+
+#include <cstdint>
+#include <cstring>
+
+#include "evaluator/evaluate.h"
+#include "qxdbg.h"
+#include "qxexpc.h"
+
+enum class ExpAction : uint8_t {
+  kConstant,  // target = the constant node's value
+  kField,     // target = the field node's value from the record
+  kList,      // target = the "values"/"range" node's outcome
+  kFetch,     // target = the following field node's value in a fetched record
+  kNot,       // target = not target
+  kApply,     // target = left OP right
+};
+
+struct ExpStep {
+  ExpAction action;
+  uint16_t target;
+  uint16_t right;                  // kApply
+  uint16_t left;                   // kApply
+  int32_t kind;                    // the node's kind, or the operator's
+  uint32_t position;               // the node's position
+  const ExpToken* node;            // operands: the node
+};
+
+inline constexpr uint16_t kExpResultSlot = 0;
+inline constexpr uint16_t kExpFirstPendingSlot = 3;
+
+// The slots a walk needs with operators waiting `depth` deep.
+inline uint32_t ExpSlotsFor(uint32_t depth) { return kExpFirstPendingSlot + depth; }
+
+// The operators waiting for their operands.
+class ExpWalkOrder {
+ public:
+  ExpWalkOrder() = default;
+  ExpWalkOrder(const ExpWalkOrder&) = delete;
+  ExpWalkOrder& operator=(const ExpWalkOrder&) = delete;
+  ~ExpWalkOrder() {
+    if (heap_ != nullptr) qxdbgFree(heap_);
+  }
+
+  uint32_t depth() const { return size_; }
+
+  // An operator node: it waits for its operands. False when no memory is
+  // left or the nesting would pass kExpMaxDepth.
+  bool Push(int32_t kind, uint32_t position) {
+    if (size_ == capacity_ && !Grow()) return false;
+    pending_[size_++] = Pending{kind, position, false};
+    return true;
+  }
+
+  // The step that makes the value of the operand node at `position`.
+  ExpStep Operand(const ExpToken* node, uint32_t position) const {
+    ExpAction action = node->kind == QX_KIND_LITERAL ? ExpAction::kConstant
+                       : node->kind == QX_KIND_FIELD ? ExpAction::kField
+                       : node->kind == QX_KIND_VALUES || node->kind == QX_KIND_RANGE ? ExpAction::kList
+                                                                                     : ExpAction::kFetch;
+    return ExpStep{action, PlaceFor(size_, UINT16_MAX), 0, 0, node->kind, position, node};
+  }
+
+  // Hands the value just made in slot `value` up to the operators waiting
+  // for it: each "not" and
+  // each operator whose operands are now both made is given to `apply`, in
+  // order, as a step. Returns 1 when the expression is complete (its value
+  // is in the result slot), 0 when an operator still waits for its left
+  // operand, or the first non-zero status `apply` returns.
+  template <typename Apply>
+  int32_t HandUp(uint16_t value, Apply&& apply) {
+    while (size_ > 0) {
+      Pending& op = pending_[size_ - 1];
+      if (op.kind == QX_KIND_NOT) {
+        if (int32_t status = apply(ExpStep{ExpAction::kNot, value, 0, 0, op.kind, op.position, nullptr});
+            status != 0) {
+          return status;
+        }
+        --size_;
+        continue;
+      }
+      if (!op.have_right) {
+        op.have_right = true;
+        return 0;
+      }
+      uint16_t outcome = PlaceFor(size_ - 1, value);
+      ExpStep step{ExpAction::kApply, outcome, PendingSlot(size_ - 1), value, op.kind, op.position, nullptr};
+      if (int32_t status = apply(step); status != 0) return status;
+      --size_;
+      value = outcome;
+    }
+    return 1;
+  }
+
+ private:
+  struct Pending {
+    int32_t kind;
+    uint32_t position;
+    bool have_right;
+  };
+  static constexpr uint32_t kInPlace = 32;
+
+  static uint16_t PendingSlot(uint32_t depth) { return static_cast<uint16_t>(kExpFirstPendingSlot + depth); }
+
+  // The slot of the value that the operators below entry `above` wait for:
+  // the right operand of the nearest binary operator that has none yet, else
+  // its left operand (the left slot other than `busy`), else the result.
+  uint16_t PlaceFor(uint32_t above, uint16_t busy) const {
+    for (uint32_t i = above; i-- > 0;) {
+      if (pending_[i].kind == QX_KIND_NOT) continue;
+      if (!pending_[i].have_right) return PendingSlot(i);
+      return busy == 1 ? 2 : 1;
+    }
+    return kExpResultSlot;
+  }
+
+  bool Grow() {
+    if (capacity_ >= kExpMaxDepth) return false;
+    uint32_t capacity = capacity_ * 4 < kExpMaxDepth ? capacity_ * 4 : kExpMaxDepth;
+    auto* grown = static_cast<Pending*>(qxdbgMalloc(capacity * sizeof(Pending)));
+    if (grown == nullptr) return false;
+    std::memcpy(grown, pending_, size_ * sizeof(Pending));
+    if (heap_ != nullptr) qxdbgFree(heap_);
+    heap_ = grown;
+    pending_ = grown;
+    capacity_ = capacity;
+    return true;
+  }
+
+  Pending in_place_[kInPlace];
+  Pending* pending_ = in_place_;
+  Pending* heap_ = nullptr;
+  uint32_t capacity_ = kInPlace;
+  uint32_t size_ = 0;
+};
+
+// Carries out one step of a walk on its slots. The record's fields are read
+// with walk->fields; a list or fetch step reads further nodes through the
+// walk, from walk->position (the node after the list or fetch node).
+// Returns 0, or the status that fails the walk.
+int32_t ExpDoStep(ExpWalk* walk, const ExpStep& step, ExpValue* slots);
+
+#endif
