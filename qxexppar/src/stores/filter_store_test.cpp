@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "evaluator/evaluate.h"
 #include "evaluator/test_records.h"
 #include "platform/allocation_testing.h"
 #include "uxposs.h"
@@ -292,6 +293,28 @@ TEST_F(FilterTest, EveryAllocationFailureOfStoreEvaluateAndDelete) {
       [](long, bool) {});
   EXPECT_GT(failures, 20);
   EXPECT_EQ(Match(text, record, FetchNumbered), 1);
+}
+
+}  // namespace
+
+namespace {
+
+std::string NestedNots(int depth) {
+  std::string text;
+  for (int i = 0; i < depth; ++i) text += "not ( ";
+  text += "db 0 4 int = val 4 int 17";
+  for (int i = 0; i < depth; ++i) text += " )";
+  return text;
+}
+
+TEST_F(FilterTest, DeepExpressionsEvaluateUpToTheLimitAndNoDeeper) {
+  TestRecord record = Sample();
+  EXPECT_EQ(Match(NestedNots(2000), record), 1);   // an even number of "not"s
+  EXPECT_EQ(Match(NestedNots(2001), record), 0);
+  // kExpMaxDepth operators may wait at once ("=" is one of them); one more
+  // fails the walk, which reads as no match.
+  EXPECT_EQ(Match(NestedNots(static_cast<int>(kExpMaxDepth) - 2), record), 1);
+  EXPECT_EQ(Match(NestedNots(static_cast<int>(kExpMaxDepth)), record), 0);
 }
 
 }  // namespace
