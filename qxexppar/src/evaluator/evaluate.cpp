@@ -151,24 +151,6 @@ void ExpConstantValue(const ExpToken* node, ExpValue* value) {
   std::memcpy(value->value, node->value, static_cast<size_t>(n > QX_TOKEN_VALUE_SIZE ? QX_TOKEN_VALUE_SIZE : n));
 }
 
-int32_t ExpDescribedFieldValue(const ExpListField& field, ExpFieldReader* fields, ExpValue* value) {
-  if (field.length < 0 || field.length > kExpValueSize) return kFieldNotAvailable;
-  ExpValueClear(value, field.length);
-  int32_t status = ExpFieldReaderRead(fields, value->value, field.offset, field.length,
-                                      static_cast<uint32_t>(field.type), static_cast<uint32_t>(field.attr1),
-                                      static_cast<uint32_t>(field.attr2));
-  value->type = static_cast<uint32_t>(field.type);
-  value->length = field.length;
-  value->attr1 = field.attr1;
-  value->attr2 = field.attr2;
-  return status == -1 ? kFieldNotAvailable : 0;
-}
-
-int32_t ExpFieldValue(const ExpToken* node, ExpFieldReader* fields, ExpValue* value) {
-  return ExpDescribedFieldValue({node->offset, node->length, node->type, node->attr1, node->attr2}, fields,
-                                value);
-}
-
 void ExpWalkInit(ExpWalk* walk, void* store, const ExpStoreFns* fns, const void* record,
                  ExpReadNodeFn read) {
   walk->read = read != nullptr ? read : ReadThroughStore;

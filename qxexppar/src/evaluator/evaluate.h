@@ -87,11 +87,6 @@ int32_t ExpScanValues(ExpWalk* walk, uint32_t tuples, uint32_t count, ExpValue* 
 // Fills `value` with a constant node's description and value bytes.
 void ExpConstantValue(const ExpToken* node, ExpValue* value);
 
-// Fills `value` with the field a node describes, read with `fields`: -17
-// when the field is not available (or does not fit a value area).
-int32_t ExpFieldValue(const ExpToken* node, ExpFieldReader* fields, ExpValue* value);
 
-// The same for a field of a list, described by its entry.
-int32_t ExpDescribedFieldValue(const ExpListField& field, ExpFieldReader* fields, ExpValue* value);
 
 #endif

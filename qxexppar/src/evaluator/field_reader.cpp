@@ -3,11 +3,13 @@
 #include <cstring>
 
 #include "evaluator/record_buffer.h"
+#include "qxexpc.h"
 #include "qxcnldrc.h"
 
 namespace {
 
 constexpr int32_t kFieldNotAvailable = -1;
+constexpr int32_t kValueNotAvailable = QX_STATUS_FIELD_NOT_AVAILABLE;
 
 bool DecodableKind(uint32_t kind) { return kind == 1 || kind == 2 || kind == 3; }
 
@@ -61,6 +63,24 @@ void ExpFieldReaderStart(ExpFieldReader* reader, const void* record) {
 int32_t ExpFieldReaderRead(ExpFieldReader* reader, void* value, int32_t offset, int32_t length,
                            uint32_t type, uint32_t attr1, uint32_t attr2) {
   return ReadField(reader, static_cast<unsigned char*>(value), offset, length, type, attr1, attr2);
+}
+
+int32_t ExpDescribedFieldValue(const ExpListField& field, ExpFieldReader* fields, ExpValue* value) {
+  if (field.length < 0 || field.length > kExpValueSize) return kValueNotAvailable;
+  ExpValueClear(value, field.length);
+  int32_t status = ExpFieldReaderRead(fields, value->value, field.offset, field.length,
+                                      static_cast<uint32_t>(field.type), static_cast<uint32_t>(field.attr1),
+                                      static_cast<uint32_t>(field.attr2));
+  value->type = static_cast<uint32_t>(field.type);
+  value->length = field.length;
+  value->attr1 = field.attr1;
+  value->attr2 = field.attr2;
+  return status == -1 ? kValueNotAvailable : 0;
+}
+
+int32_t ExpFieldValue(const ExpToken* node, ExpFieldReader* fields, ExpValue* value) {
+  return ExpDescribedFieldValue({node->offset, node->length, node->type, node->attr1, node->attr2}, fields,
+                                value);
 }
 
 void ExpFieldReaderFinish(ExpFieldReader* reader) {

@@ -13,6 +13,10 @@
 
 #include <cstdint>
 
+#include "compiler/list_fields.h"
+#include "evaluator/exp_value.h"
+#include "qxexpc.h"
+
 struct ExpFieldReader {
   const unsigned char* record;
   int32_t data_length;     // as the header says
@@ -34,5 +38,12 @@ int32_t ExpFieldReaderRead(ExpFieldReader* reader, void* value, int32_t offset, 
 
 // Restores the service's return form if the reader prepared it.
 void ExpFieldReaderFinish(ExpFieldReader* reader);
+
+// Fills `value` with the field a node describes, read with `fields`: -17
+// when the field is not available (or does not fit a value area).
+int32_t ExpFieldValue(const ExpToken* node, ExpFieldReader* fields, ExpValue* value);
+
+// The same for a field of a list, described by its entry.
+int32_t ExpDescribedFieldValue(const ExpListField& field, ExpFieldReader* fields, ExpValue* value);
 
 #endif

@@ -22,7 +22,7 @@ class Builder {
   // for it.
   bool Build() {
     auto record = [this](const ExpStep& step) {
-      steps_.push_back(ExpProgramStep{step, 0, nullptr, 0, nullptr});
+      steps_.push_back(ExpProgramStep{step, 0, nullptr, 0, nullptr, nullptr, nullptr, nullptr});
       Infer(&steps_.back());
       return 0;
     };
@@ -175,6 +175,9 @@ bool ExpBuildProgram(const ExpToken* nodes, uint32_t count, ExpProgram* program)
     std::memset(constants, 0, (builder.constants() + 1) * sizeof(ExpValue));
     uint32_t made = 0;
     for (ExpProgramStep& s : steps) {
+      s.target = &slots[s.step.target];
+      s.right = &slots[s.step.right];
+      s.left = &slots[s.step.left];
       if (s.step.action == ExpAction::kConstant) {
         ExpConstantValue(s.step.node, &constants[made]);
         s.constant = &constants[made++];
@@ -198,29 +201,29 @@ void ExpFreeProgram(ExpProgram* program) {
 int32_t ExpRunProgram(const ExpProgram* program, ExpWalk* walk, uint32_t* match, uint32_t* last_read) {
   ExpValue* slots = program->slots;
   int32_t status = 0;
-  for (uint32_t i = 0; i < program->step_count && status == 0; ++i) {
-    const ExpProgramStep& s = program->steps[i];
-    const ExpStep& step = s.step;
-    ExpValue* target = &slots[step.target];
+  const ExpProgramStep* const end = program->steps + program->step_count;
+  for (const ExpProgramStep* s = program->steps; s != end && status == 0; ++s) {
+    const ExpStep& step = s->step;
+    ExpValue* target = s->target;
     switch (step.action) {
       case ExpAction::kConstant:
         *last_read = step.position;
-        ExpValueCopy(target, *s.constant);
+        ExpValueCopy(target, *s->constant);
         break;
       case ExpAction::kField:
         *last_read = step.position;
         status = ExpFieldValue(step.node, &walk->fields, target);
         break;
       case ExpAction::kApply:
-        if (s.rule != nullptr) {
+        if (s->rule != nullptr) {
           // What ExpCompareValues does, with the right operand's type known.
-          ExpValue* right = &slots[step.right];
-          ExpValue* left = &slots[step.left];
+          ExpValue* right = s->right;
+          ExpValue* left = s->left;
           target->length = 0;
-          right->type = s.right_type;
+          right->type = s->right_type;
           left->type = ExpResolveTypeCode(left->type, right->length);
           target->type = right->type;
-          status = s.rule(right, left, static_cast<uint32_t>(step.kind), target);
+          status = s->rule(right, left, static_cast<uint32_t>(step.kind), target);
           if (status > 0) status = 0;  // only failures end the walk
           break;
         }

@@ -21,8 +21,11 @@ struct ExpProgramStep {
   ExpStep step;
   uint32_t end;              // kList: the position after the list's last constant
   const ExpValue* constant;  // kConstant: its value, made once
-  uint32_t right_type;       // kApply with a constant right operand: its resolved type
+  uint32_t right_type;       // kApply whose right operand's type is known: that type, resolved
   ExpRule rule;              // ... and the rule for it; nullptr otherwise
+  ExpValue* target;          // the step's slots in the program's slots
+  ExpValue* right;
+  ExpValue* left;
 };
 
 struct ExpProgram {
