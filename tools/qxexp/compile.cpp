@@ -25,7 +25,8 @@ std::string StatusText(int32_t status, bool compiling) {
   const char* meaning = compiling && info->compile != nullptr ? info->compile
                         : info->evaluate != nullptr           ? info->evaluate
                                                               : info->compile;
-  return std::string(info->name) + " (" + std::to_string(status) + "): " + meaning;
+  const char* name = !compiling && info->evaluate_name != nullptr ? info->evaluate_name : info->name;
+  return std::string(name) + " (" + std::to_string(status) + "): " + meaning;
 }
 
 std::string CaretLines(const std::string& text, int32_t offset, int32_t length) {

@@ -107,10 +107,11 @@ class LineParser {
     if (token->kind != QX_KIND_FIELD) {
       return Fail(at, "not a field reference: write qx or db, then offset, length and type");
     }
+    const size_t rest = at + static_cast<size_t>(scanner.next - scanner.text);
     ExpToken after;
     status = ScanToken(&scanner, &after, nullptr);
     if (status != QX_STATUS_END_OF_TEXT) {
-      return Fail(at + static_cast<size_t>(scanner.word_offset), "only one field reference may follow the name");
+      return Fail(text.find_first_not_of(' ', rest), "only one field reference may follow the name");
     }
     return true;
   }
@@ -132,9 +133,12 @@ class LineParser {
     field.text = ExpFieldText(f.offset, f.length, f.type, f.attr1, f.attr2);
     field.in_header = f.offset < kRecordHeaderSize;
     if (f.length < 1) return Fail(at, "the field length must be at least 1");
+    if (f.offset < 0 || (!field.in_header && f.offset < kRecordDataBias)) {
+      return Fail(at, "the field lies outside header and data: use qx 0 to 383 or db 0 and up");
+    }
     if (field.in_header) {
       field.start = f.offset;
-      if (f.offset < 0 || f.length > kRecordHeaderSize - f.offset) {
+      if (f.length > kRecordHeaderSize - f.offset) {
         return Fail(at, "a qx field must lie within the 384-byte header (qx 0 to 383)");
       }
       for (const Reserved& reserved : kReserved) {
@@ -144,7 +148,6 @@ class LineParser {
       }
     } else {
       field.start = f.offset - kRecordDataBias;
-      if (field.start < 0) return Fail(at, "the field lies outside header and data: use qx 0 to 383 or db 0 and up");
       if (f.length > kRecordDataMax - field.start) {
         return Fail(at, "the field ends beyond the largest record data (" + std::to_string(kRecordDataMax) + " bytes)");
       }

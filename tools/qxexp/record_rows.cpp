@@ -18,7 +18,7 @@ std::vector<bool> RowNumberColumns(const Layout& layout) {
     // A one-byte "logical" (code 6) holds a character.
     numbers.push_back(field.field.type != 6 && (family == ExpFamily::kInteger || family == ExpFamily::kInt64 ||
                       family == ExpFamily::kNumeric || family == ExpFamily::kCurrency ||
-                      family == ExpFamily::kFloating));
+                      family == ExpFamily::kFloating || family == ExpFamily::kBfloat));
   }
   return numbers;
 }

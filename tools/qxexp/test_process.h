@@ -1,0 +1,26 @@
+// For tests: runs the qxexp tool beside the test executable as a process of
+// its own, with its standard output and error captured.
+#ifndef QXEXP_TEST_PROCESS_H
+#define QXEXP_TEST_PROCESS_H
+
+#include <string>
+#include <vector>
+
+struct ToolRun {
+  int status = -1;  // the exit status; -1 when the tool could not be run
+  std::string out;  // standard output, line ends as "\n"
+  std::string err;  // standard error, likewise
+};
+
+// Runs qxexp with `args`, standard input read from the file `input` (an
+// empty input when none is given). Captured output goes through files in
+// the working directory.
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& input = "");
+
+// Reads a whole file as it is ("" when it cannot be read).
+std::string ReadFileBytes(const std::string& path);
+
+// Text output may end its lines with CR LF: the text with "\n" alone.
+std::string WithoutCarriageReturns(std::string text);
+
+#endif
