@@ -71,6 +71,12 @@ bool RunsShape(std::string_view text, std::string_view separators) {
   return at == text.size();
 }
 
+bool Runs(std::string_view text, std::string_view separators, const char* what, std::string* error) {
+  if (RunsShape(text, separators)) return true;
+  *error = "\"" + std::string(text) + "\" is not " + what;
+  return false;
+}
+
 std::string_view Trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
@@ -250,23 +256,11 @@ bool CheckShape(const CellPlan& plan, std::string_view text, std::string* error)
       return true;
     }
     case ExpLiteralForm::kDate:
-      if (!RunsShape(text, "  ")) {
-        *error = shown + " is not a date: write month day year, such as 2 29 2000";
-        return false;
-      }
-      return true;
+      return Runs(text, "  ", "a date: write month day year, such as 2 29 2000", error);
     case ExpLiteralForm::kTime:
-      if (!RunsShape(text, "::")) {
-        *error = shown + " is not a time: write hours:minutes:seconds, such as 23:59:59";
-        return false;
-      }
-      return true;
+      return Runs(text, "::", "a time: write hours:minutes:seconds, such as 23:59:59", error);
     case ExpLiteralForm::kTimestamp:
-      if (!RunsShape(text, "// ::")) {
-        *error = shown + " is not a timestamp: write month/day/year hours:minutes:seconds";
-        return false;
-      }
-      return true;
+      return Runs(text, "// ::", "a timestamp: write month/day/year hours:minutes:seconds", error);
     default:
       return true;
   }

@@ -20,7 +20,11 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::string& input =
 // Reads a whole file as it is ("" when it cannot be read).
 std::string ReadFileBytes(const std::string& path);
 
-// Text output may end its lines with CR LF: the text with "\n" alone.
-std::string WithoutCarriageReturns(std::string text);
+// The tool beside this test executable, and running a program with its
+// standard streams read from and written to files: the exit status, or -1
+// when it could not be run. One of each per system.
+std::string ToolPath();
+int RunProcess(const std::string& program, const std::vector<std::string>& args, const std::string& in,
+               const std::string& out, const std::string& err);
 
 #endif

@@ -4,15 +4,7 @@
 
 #include "test_process.h"
 
-
 namespace {
-
-std::string ToolPath() {
-  char path[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string self(path, n);
-  return self.substr(0, self.find_last_of("\\/") + 1) + "qxexp.exe";
-}
 
 // One argument as the C runtime's command-line parser reads it back:
 // quoted when it holds blanks or quotes, backslashes before a quote doubled.
@@ -45,15 +37,18 @@ HANDLE OpenInherited(const std::string& path, bool write) {
 
 }  // namespace
 
-ToolRun RunTool(const std::vector<std::string>& args, const std::string& input) {
-  ToolRun run;
-  const std::string tool = ToolPath();
-  const std::string out_path = "qxexp_test_stdout.txt";
-  const std::string err_path = "qxexp_test_stderr.txt";
-  std::string command_line = Quote(tool);
-  for (const std::string& arg : args) command_line += " " + Quote(arg);
+std::string ToolPath() {
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string self(path, n);
+  return self.substr(0, self.find_last_of("\\/") + 1) + "qxexp.exe";
+}
 
-  HANDLE in = OpenInherited(input.empty() ? "NUL" : input, false);
+int RunProcess(const std::string& program, const std::vector<std::string>& args, const std::string& in_path,
+               const std::string& out_path, const std::string& err_path) {
+  std::string command_line = Quote(program);
+  for (const std::string& arg : args) command_line += " " + Quote(arg);
+  HANDLE in = OpenInherited(in_path.empty() ? "NUL" : in_path, false);
   HANDLE out = OpenInherited(out_path, true);
   HANDLE err = OpenInherited(err_path, true);
   STARTUPINFOA startup{};
@@ -63,7 +58,7 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::string& input) 
   startup.hStdOutput = out;
   startup.hStdError = err;
   PROCESS_INFORMATION process{};
-  BOOL started = CreateProcessA(tool.c_str(), command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+  BOOL started = CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                                 &startup, &process);
   DWORD exit_code = 0;
   if (started) {
@@ -75,9 +70,5 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::string& input) 
   for (HANDLE handle : {in, out, err}) {
     if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
   }
-  if (!started) return run;
-  run.status = static_cast<int>(exit_code);
-  run.out = WithoutCarriageReturns(ReadFileBytes(out_path));
-  run.err = WithoutCarriageReturns(ReadFileBytes(err_path));
-  return run;
+  return started ? static_cast<int>(exit_code) : -1;
 }
