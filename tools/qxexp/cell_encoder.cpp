@@ -8,6 +8,7 @@
 #include "compile.h"
 #include "decimal/dec_number.h"
 #include "evaluator/field_types.h"
+#include "platform/blank_padding.h"
 #include "platform/text.h"
 
 namespace {
@@ -414,8 +415,9 @@ bool EncodeCell(const CellPlan& plan, std::string_view cell, unsigned char* out,
       std::memcpy(out, token.value, length);
       return true;
     case Store::kBlankText:
-      std::memset(out, ' ', length);
+      // The literal is padded to its own length; a longer field, further.
       std::memcpy(out, token.value, static_cast<size_t>(plan.text_room));
+      PadWithBlanks(out, f.length);
       return true;
     case Store::kZeroText:
       std::memcpy(out, text.data(), text.size());

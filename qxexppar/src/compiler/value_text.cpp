@@ -57,7 +57,8 @@ std::string Hex(const Bytes& bytes) {
   return text;
 }
 
-bool Printable(unsigned char c) { return c >= 0x20 && c < 0x7F; }
+// Bytes from 0x80 up belong to characters of the text's code page.
+bool Printable(unsigned char c) { return c >= 0x20 && c != 0x7F; }
 bool IsGraphic(unsigned char c) { return c > 0x20 && c < 0x7F; }
 
 // `count` bytes from `from`, up to a NUL, trailing blanks dropped.

@@ -39,8 +39,8 @@ struct ExpValueView {
 //   "bit"               1 or 0
 //   "logical" (1 byte)  the character, or its number when not printable
 //   truths (code 9)     true, false
-// Codes without a reading give their bytes in hex: 0x0a1b. Bytes that are
-// not printable in a text read as "?".
+// Codes without a reading give their bytes in hex: 0x0a1b. Control
+// characters in a text read as "?".
 std::string ExpValueText(const ExpValueView& value, ExpValueSource source);
 
 // A field reference as the language writes it: "db 0 4 int",

@@ -120,6 +120,7 @@ TEST(ValueTextTest, ReadsTextsUpToTheirEnd) {
   EXPECT_EQ(FieldValue(8, {'a', 'b', ' ', ' '}), "ab");
   EXPECT_EQ(FieldValue(8, {'a', 0, 'b'}), "a");
   EXPECT_EQ(FieldValue(8, {'a', 0x01, 'b'}), "a?b");
+  EXPECT_EQ(FieldValue(8, {0xC3, 0x85, 's', 'e'}), "\xC3\x85se");
   EXPECT_EQ(FieldValue(15, {3, 'a', 'b', 'c', 'x'}), "abc");
   EXPECT_EQ(FieldValue(15, {9, 'a', 'b'}), "ab");
   EXPECT_EQ(FieldValue(16, {'z', 0, 'q'}), "z");
