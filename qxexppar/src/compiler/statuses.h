@@ -11,6 +11,9 @@ struct ExpStatusInfo {
   const char* name;      // the QX_STATUS_* name, or the service's
   const char* compile;   // meaning when compiling text
   const char* evaluate;  // meaning when evaluating or storing, or nullptr
+  // The QX_STATUS_* name of the evaluating meaning when it has one of its
+  // own (QX_STATUS_FIELD_NOT_AVAILABLE for -17), else nullptr.
+  const char* evaluate_name;
 };
 
 // The entry of `code`, or nullptr for a code of no entry (a record-manager

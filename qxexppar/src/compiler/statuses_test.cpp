@@ -22,6 +22,8 @@ TEST(Statuses, EachCodeHasOneEntryWithAMeaning) {
     EXPECT_NE(ExpFindStatus(code), nullptr) << code;
   }
   EXPECT_EQ(ExpFindStatus(9), nullptr);
+  EXPECT_STREQ(ExpFindStatus(QX_STATUS_FIELD_NOT_AVAILABLE)->evaluate_name, "QX_STATUS_FIELD_NOT_AVAILABLE");
+  EXPECT_EQ(ExpFindStatus(QX_STATUS_UNKNOWN_WORD)->evaluate_name, nullptr);
 }
 
 }  // namespace
