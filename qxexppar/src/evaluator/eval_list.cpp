@@ -78,7 +78,11 @@ int32_t ExpScanRanges(ExpWalk* walk, uint32_t pairs, uint32_t count, ExpValue* f
         const ExpToken* node = NextConstant(walk, &status);
         if (node == nullptr) return status;
         ExpValue bound;
-        ExpConstantValue(node, &bound);
+        if (walk->constant_values != nullptr) {
+          ExpValueCopy(&bound, walk->constant_values[walk->position - 1]);
+        } else {
+          ExpConstantValue(node, &bound);
+        }
         ExpValue test;
         test.length = 0;
         status = ExpCompareValues(&bound, &fields[count - k], half == 0 ? QX_KIND_GT : QX_KIND_LT, &test);

@@ -161,6 +161,7 @@ void ExpWalkInit(ExpWalk* walk, void* store, const ExpStoreFns* fns, const void*
   walk->record = static_cast<const unsigned char*>(record);
   ExpFieldReaderStart(&walk->fields, record);
   walk->position = 1;
+  walk->constant_values = nullptr;
   walk->trace = nullptr;
   walk->trace_context = nullptr;
   if (read == nullptr) std::memset(&walk->scratch, 0, sizeof walk->scratch);

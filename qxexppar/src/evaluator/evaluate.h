@@ -41,6 +41,7 @@ struct ExpWalk {
   const unsigned char* record;   // the RecordBuffer
   ExpFieldReader fields;         // reads the record's fields
   uint32_t position;             // the next node to read
+  const ExpValue* constant_values;  // null, or the constants' values made ahead, by position
   ExpTraceFn trace;              // null, or told of every node evaluated
   void* trace_context;
   ExpToken scratch;              // the generic reader's copy of a node

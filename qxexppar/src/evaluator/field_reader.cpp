@@ -20,8 +20,10 @@ void PadAfterNul(unsigned char* value, int32_t length) {
   if (nul != nullptr) std::memset(nul, ' ', static_cast<size_t>(value + length - nul));
 }
 
-int32_t ReadField(ExpFieldReader* reader, unsigned char* out, int32_t offset, int32_t length,
-                  uint32_t type, uint32_t attr1, uint32_t attr2) {
+// Inlined into each reader below: a field is read once per operand and
+// record, and the call itself would cost as much as the checks.
+[[gnu::always_inline]] inline int32_t ReadField(ExpFieldReader* reader, unsigned char* out, int32_t offset,
+                                                int32_t length, uint32_t type, uint32_t attr1, uint32_t attr2) {
   const unsigned char* record = reader->record;
   if (offset >= 0 && offset < kRecordHeaderSize) {
     // A header field may run on into the data, but never past the record
@@ -65,22 +67,29 @@ int32_t ExpFieldReaderRead(ExpFieldReader* reader, void* value, int32_t offset, 
   return ReadField(reader, static_cast<unsigned char*>(value), offset, length, type, attr1, attr2);
 }
 
-int32_t ExpDescribedFieldValue(const ExpListField& field, ExpFieldReader* fields, ExpValue* value) {
-  if (field.length < 0 || field.length > kExpValueSize) return kValueNotAvailable;
-  ExpValueClear(value, field.length);
-  int32_t status = ExpFieldReaderRead(fields, value->value, field.offset, field.length,
-                                      static_cast<uint32_t>(field.type), static_cast<uint32_t>(field.attr1),
-                                      static_cast<uint32_t>(field.attr2));
-  value->type = static_cast<uint32_t>(field.type);
-  value->length = field.length;
-  value->attr1 = field.attr1;
-  value->attr2 = field.attr2;
+namespace {
+
+[[gnu::always_inline]] inline int32_t ReadValue(ExpFieldReader* fields, int32_t offset, int32_t length, int32_t type,
+                                                int32_t attr1, int32_t attr2, ExpValue* value) {
+  if (length < 0 || length > kExpValueSize) return kValueNotAvailable;
+  ExpValueClear(value, length);
+  int32_t status = ReadField(fields, value->value, offset, length, static_cast<uint32_t>(type),
+                             static_cast<uint32_t>(attr1), static_cast<uint32_t>(attr2));
+  value->type = static_cast<uint32_t>(type);
+  value->length = length;
+  value->attr1 = attr1;
+  value->attr2 = attr2;
   return status == -1 ? kValueNotAvailable : 0;
 }
 
+}  // namespace
+
+int32_t ExpDescribedFieldValue(const ExpListField& field, ExpFieldReader* fields, ExpValue* value) {
+  return ReadValue(fields, field.offset, field.length, field.type, field.attr1, field.attr2, value);
+}
+
 int32_t ExpFieldValue(const ExpToken* node, ExpFieldReader* fields, ExpValue* value) {
-  return ExpDescribedFieldValue({node->offset, node->length, node->type, node->attr1, node->attr2}, fields,
-                                value);
+  return ReadValue(fields, node->offset, node->length, node->type, node->attr1, node->attr2, value);
 }
 
 void ExpFieldReaderFinish(ExpFieldReader* reader) {

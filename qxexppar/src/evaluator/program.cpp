@@ -45,7 +45,6 @@ class Builder {
       ExpStep step = order_.Operand(node, position);
       uint32_t next = position + 1;
       if (step.action == ExpAction::kList && !ListEnd(position, &next)) return false;
-      if (step.action == ExpAction::kConstant) ++constants_;
       record(step);
       steps_.back().end = next;
       position = next;
@@ -108,7 +107,6 @@ class Builder {
 
  public:
   uint32_t slots() const { return ExpSlotsFor(deepest_); }
-  uint32_t constants() const { return constants_; }
 
  private:
   const ExpToken* At(uint32_t position) const {
@@ -149,7 +147,6 @@ class Builder {
   std::vector<ExpProgramStep> steps_;
   std::vector<Known> known_;
   uint32_t deepest_ = 0;
-  uint32_t constants_ = 0;
 };
 
 }  // namespace
@@ -165,23 +162,23 @@ bool ExpBuildProgram(const ExpToken* nodes, uint32_t count, ExpProgram* program)
     std::vector<ExpProgramStep>& steps = builder.steps();
     auto* copy = static_cast<ExpProgramStep*>(qxdbgMalloc(steps.size() * sizeof(ExpProgramStep)));
     auto* slots = static_cast<ExpValue*>(qxdbgMalloc(builder.slots() * sizeof(ExpValue)));
-    auto* constants = static_cast<ExpValue*>(qxdbgMalloc((builder.constants() + 1) * sizeof(ExpValue)));
+    auto* constants = static_cast<ExpValue*>(qxdbgMalloc(count * sizeof(ExpValue)));
     if (copy == nullptr || slots == nullptr || constants == nullptr) {
       qxdbgFree(copy);
       qxdbgFree(slots);
       qxdbgFree(constants);
       return false;
     }
-    std::memset(constants, 0, (builder.constants() + 1) * sizeof(ExpValue));
-    uint32_t made = 0;
+    // Every constant's value, by position: the constant steps and the lists'
+    // scans take them from here.
+    for (uint32_t i = 0; i < count; ++i) {
+      if (nodes[i].kind == QX_KIND_LITERAL) ExpConstantValue(&nodes[i], &constants[i]);
+    }
     for (ExpProgramStep& s : steps) {
       s.target = &slots[s.step.target];
       s.right = &slots[s.step.right];
       s.left = &slots[s.step.left];
-      if (s.step.action == ExpAction::kConstant) {
-        ExpConstantValue(s.step.node, &constants[made]);
-        s.constant = &constants[made++];
-      }
+      if (s.step.action == ExpAction::kConstant) s.constant = &constants[s.step.position - 1];
     }
     std::memcpy(copy, steps.data(), steps.size() * sizeof(ExpProgramStep));
     *program = ExpProgram{copy, static_cast<uint32_t>(steps.size()), slots, constants};
@@ -200,6 +197,7 @@ void ExpFreeProgram(ExpProgram* program) {
 
 int32_t ExpRunProgram(const ExpProgram* program, ExpWalk* walk, uint32_t* match, uint32_t* last_read) {
   ExpValue* slots = program->slots;
+  walk->constant_values = program->constants;
   int32_t status = 0;
   const ExpProgramStep* const end = program->steps + program->step_count;
   for (const ExpProgramStep* s = program->steps; s != end && status == 0; ++s) {

@@ -32,7 +32,7 @@ struct ExpProgram {
   ExpProgramStep* steps;
   uint32_t step_count;
   ExpValue* slots;      // kExpResultSlot holds the outcome
-  ExpValue* constants;  // the constants' values
+  ExpValue* constants;  // the constants' values by position (other nodes: unset)
 };
 
 // Works out the program of the nodes at positions 1 to `count`
