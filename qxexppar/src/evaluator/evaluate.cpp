@@ -14,6 +14,7 @@
 
 #include "compiler/kinds.h"
 #include "evaluator/compare.h"
+#include "evaluator/growing_array.h"
 #include "evaluator/record_buffer.h"
 #include "evaluator/walk_order.h"
 #include "qxdbg.h"
@@ -80,42 +81,9 @@ int32_t FetchedValue(ExpWalk* walk, const ExpToken* node, ExpValue* value) {
   return status;
 }
 
-// The walk's slots: a few in place, more in one block as operators wait
-// deeper.
-class Slots {
- public:
-  Slots() = default;
-  Slots(const Slots&) = delete;
-  Slots& operator=(const Slots&) = delete;
-  ~Slots() {
-    if (heap_ != nullptr) qxdbgFree(heap_);
-  }
-  ExpValue* get() { return values_; }
-  // Room for the slots of `depth` waiting operators; false when no memory is left.
-  bool Reserve(uint32_t depth) {
-    uint32_t needed = ExpSlotsFor(depth);
-    if (needed <= capacity_) return true;
-    if (depth > kExpMaxDepth) return false;
-    uint32_t capacity = capacity_ * 4 > needed ? capacity_ * 4 : needed;
-    if (capacity > ExpSlotsFor(kExpMaxDepth)) capacity = ExpSlotsFor(kExpMaxDepth);
-    auto* grown = static_cast<ExpValue*>(qxdbgMalloc(capacity * sizeof(ExpValue)));
-    if (grown == nullptr) return false;
-    // Values already made (right operands waiting) move with their slots.
-    std::memcpy(grown, values_, capacity_ * sizeof(ExpValue));
-    if (heap_ != nullptr) qxdbgFree(heap_);
-    heap_ = grown;
-    values_ = grown;
-    capacity_ = capacity;
-    return true;
-  }
-
- private:
-  static constexpr uint32_t kInPlace = 11;  // the slots of eight waiting operators
-  ExpValue in_place_[kInPlace];
-  ExpValue* values_ = in_place_;
-  ExpValue* heap_ = nullptr;
-  uint32_t capacity_ = kInPlace;
-};
+// The walk's slots: those of eight waiting operators in place, more in one
+// block as operators wait deeper.
+using Slots = ExpGrowingArray<ExpValue, 11>;
 
 void TraceStep(ExpWalk* walk, const ExpStep& step, const ExpValue* slots, int32_t status) {
   const ExpToken* node = step.node;
@@ -198,8 +166,8 @@ int32_t ExpEvalNode(ExpWalk* walk, ExpValue* result) {
   ExpWalkOrder order;
   Slots slots;
   auto run = [walk, &slots](const ExpStep& step) {
-    int32_t status = ExpDoStep(walk, step, slots.get());
-    if (walk->trace != nullptr) TraceStep(walk, step, slots.get(), status);
+    int32_t status = ExpDoStep(walk, step, slots.data());
+    if (walk->trace != nullptr) TraceStep(walk, step, slots.data(), status);
     return status;
   };
   int32_t status = 0;
@@ -209,7 +177,8 @@ int32_t ExpEvalNode(ExpWalk* walk, ExpValue* result) {
     const uint32_t position = walk->position++;
     ExpKindClass kind_class = ExpKindClassOf(node->kind);
     if (kind_class == ExpKindClass::kInfix || kind_class == ExpKindClass::kPrefix) {
-      if (!slots.Reserve(order.depth() + 1) || !order.Push(node->kind, position)) {
+      if (!slots.Reserve(ExpSlotsFor(order.depth() + 1), ExpSlotsFor(kExpMaxDepth)) ||
+          !order.Push(node->kind, position)) {
         status = kWalkFailed;
         break;
       }
@@ -226,7 +195,7 @@ int32_t ExpEvalNode(ExpWalk* walk, ExpValue* result) {
   }
   ExpFieldReaderFinish(&walk->fields);
   if (status == 1) {
-    ExpValueCopy(result, slots.get()[kExpResultSlot]);
+    ExpValueCopy(result, slots.data()[kExpResultSlot]);
     return 0;
   }
   return status;

@@ -17,7 +17,7 @@
 #include <cstring>
 
 #include "evaluator/evaluate.h"
-#include "qxdbg.h"
+#include "evaluator/growing_array.h"
 #include "qxexpc.h"
 
 enum class ExpAction : uint8_t {
@@ -51,17 +51,14 @@ class ExpWalkOrder {
   ExpWalkOrder() = default;
   ExpWalkOrder(const ExpWalkOrder&) = delete;
   ExpWalkOrder& operator=(const ExpWalkOrder&) = delete;
-  ~ExpWalkOrder() {
-    if (heap_ != nullptr) qxdbgFree(heap_);
-  }
 
   uint32_t depth() const { return size_; }
 
   // An operator node: it waits for its operands. False when no memory is
   // left or the nesting would pass kExpMaxDepth.
   bool Push(int32_t kind, uint32_t position) {
-    if (size_ == capacity_ && !Grow()) return false;
-    pending_[size_++] = Pending{kind, position, false};
+    if (!pending_.Reserve(size_ + 1, kExpMaxDepth)) return false;
+    pending_.data()[size_++] = Pending{kind, position, false};
     return true;
   }
 
@@ -83,7 +80,7 @@ class ExpWalkOrder {
   template <typename Apply>
   int32_t HandUp(uint16_t value, Apply&& apply) {
     while (size_ > 0) {
-      Pending& op = pending_[size_ - 1];
+      Pending& op = pending_.data()[size_ - 1];
       if (op.kind == QX_KIND_NOT) {
         if (int32_t status = apply(ExpStep{ExpAction::kNot, value, 0, 0, op.kind, op.position, nullptr});
             status != 0) {
@@ -111,7 +108,6 @@ class ExpWalkOrder {
     uint32_t position;
     bool have_right;
   };
-  static constexpr uint32_t kInPlace = 32;
 
   static uint16_t PendingSlot(uint32_t depth) { return static_cast<uint16_t>(kExpFirstPendingSlot + depth); }
 
@@ -120,30 +116,15 @@ class ExpWalkOrder {
   // its left operand (the left slot other than `busy`), else the result.
   uint16_t PlaceFor(uint32_t above, uint16_t busy) const {
     for (uint32_t i = above; i-- > 0;) {
-      if (pending_[i].kind == QX_KIND_NOT) continue;
-      if (!pending_[i].have_right) return PendingSlot(i);
+      const Pending& op = pending_.data()[i];
+      if (op.kind == QX_KIND_NOT) continue;
+      if (!op.have_right) return PendingSlot(i);
       return busy == 1 ? 2 : 1;
     }
     return kExpResultSlot;
   }
 
-  bool Grow() {
-    if (capacity_ >= kExpMaxDepth) return false;
-    uint32_t capacity = capacity_ * 4 < kExpMaxDepth ? capacity_ * 4 : kExpMaxDepth;
-    auto* grown = static_cast<Pending*>(qxdbgMalloc(capacity * sizeof(Pending)));
-    if (grown == nullptr) return false;
-    std::memcpy(grown, pending_, size_ * sizeof(Pending));
-    if (heap_ != nullptr) qxdbgFree(heap_);
-    heap_ = grown;
-    pending_ = grown;
-    capacity_ = capacity;
-    return true;
-  }
-
-  Pending in_place_[kInPlace];
-  Pending* pending_ = in_place_;
-  Pending* heap_ = nullptr;
-  uint32_t capacity_ = kInPlace;
+  ExpGrowingArray<Pending, 32> pending_;
   uint32_t size_ = 0;
 };
 
