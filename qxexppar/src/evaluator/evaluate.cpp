@@ -124,8 +124,6 @@ void ExpWalkInit(ExpWalk* walk, void* store, const ExpStoreFns* fns, const void*
   walk->read = read != nullptr ? read : ReadThroughStore;
   walk->store = store;
   walk->fns = fns;
-  walk->nodes = nullptr;
-  walk->node_count = 0;
   walk->record = static_cast<const unsigned char*>(record);
   ExpFieldReaderStart(&walk->fields, record);
   walk->position = 1;

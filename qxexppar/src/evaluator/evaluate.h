@@ -36,8 +36,6 @@ struct ExpWalk {
   ExpReadNodeFn read;
   void* store;                   // the store handle
   const ExpStoreFns* fns;        // GetExpNode for the generic reader; FetchRecord
-  const void* nodes;             // for readers with direct access to the nodes
-  uint32_t node_count;
   const unsigned char* record;   // the RecordBuffer
   ExpFieldReader fields;         // reads the record's fields
   uint32_t position;             // the next node to read
