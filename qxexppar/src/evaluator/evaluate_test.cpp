@@ -73,13 +73,6 @@ class WalkTest : public ::testing::Test {
   long live_ = 0;
 };
 
-TEST_F(WalkTest, TheRightOperandIsTheFirstAfterItsOperator) {
-  // x > 5 is stored as ">", 5, x: true when x is greater than 5.
-  EXPECT_EQ(Match({Op(QX_KIND_GT), Int32(5), IntField(0)}), 1);
-  EXPECT_EQ(Match({Op(QX_KIND_GT), Int32(10), IntField(0)}), 0);
-  EXPECT_EQ(Match({Op(QX_KIND_LT), Int32(11), IntField(0)}), 1);
-}
-
 // Counts the node reads and remembers their order.
 struct CountingStore : TestStore {
   std::vector<uint32_t> reads;
@@ -128,11 +121,6 @@ TEST_F(WalkTest, EveryFailureOfTheWalkReadsAsNoMatch) {
   EXPECT_EQ(ExpEvaluate(&store_, &fns, nullptr, record_.data()), -2);
   EXPECT_EQ(ExpEvaluate(&store_, &fns, &match, nullptr), -2);
   EXPECT_EQ(match, 5u);
-}
-
-TEST_F(WalkTest, NotInvertsTruths) {
-  EXPECT_EQ(Match({Op(QX_KIND_NOT), Op(QX_KIND_EQ), Int32(10), IntField(0)}), 0);
-  EXPECT_EQ(Match({Op(QX_KIND_NOT), Op(QX_KIND_NOT), Op(QX_KIND_EQ), Int32(10), IntField(0)}), 1);
 }
 
 std::vector<ExpToken> DeepNots(uint32_t depth) {
