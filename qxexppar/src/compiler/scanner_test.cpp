@@ -9,20 +9,10 @@
 #include <vector>
 
 #include "compiler/list_fields.h"
+#include "compiler/test_scan.h"
 #include "compiler/type_names.h"
 
 namespace {
-
-std::string Hex(const void* data, std::size_t n) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  for (std::size_t i = 0; i < n; ++i) {
-    unsigned char byte = static_cast<const unsigned char*>(data)[i];
-    hex += kDigits[byte >> 4];
-    hex += kDigits[byte & 15];
-  }
-  return hex;
-}
 
 std::string HexOf(double number) { return Hex(&number, sizeof number); }
 std::string HexOf(float number) { return Hex(&number, sizeof number); }
@@ -33,14 +23,9 @@ struct Scan {
   ExpToken token;
 };
 
-// Scans the first token of `text` from a private copy, as the compiler does.
 Scan ScanFirst(const std::string& text) {
-  std::vector<char> copy(text.begin(), text.end());
-  copy.push_back('\0');
-  ExpScanner scanner;
   Scan scan{};
-  std::memset(&scan.token, 0x5A, sizeof scan.token);  // the scanner must clear it
-  scan.status = ScanToken(&scanner, &scan.token, copy.data());
+  scan.token = ScanText(text, &scan.status);
   return scan;
 }
 

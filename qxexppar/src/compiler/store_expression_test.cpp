@@ -9,6 +9,7 @@
 
 #include "compiler/kinds.h"
 #include "compiler/list_fields.h"
+#include "compiler/test_scan.h"
 #include "compiler/test_store.h"
 #include "platform/allocation_testing.h"
 #include "uxposs.h"
@@ -265,25 +266,9 @@ TEST_F(StoreExpressionTest, EveryAllocationFailureIsReportedAndLeaksNothing) {
 // ---- Generated texts, compiled and read back ---------------------------------
 
 std::string Describe(const ExpToken& token) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string text = std::to_string(token.kind) + "/" + std::to_string(token.type) + "/" +
-                     std::to_string(token.offset) + "/" + std::to_string(token.length) + "/" +
-                     std::to_string(token.attr1) + "." + std::to_string(token.attr2) + "#" +
-                     std::to_string(token.group) + ":";
-  for (unsigned char byte : token.value) {
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 15];
-  }
-  return text;
-}
-
-// The token a piece of text gives on its own.
-ExpToken ScanAlone(const std::string& text) {
-  std::string copy = text;
-  ExpScanner scanner;
-  ExpToken token;
-  EXPECT_EQ(ScanToken(&scanner, &token, copy.data()), 0) << text;
-  return token;
+  return std::to_string(token.kind) + "/" + std::to_string(token.type) + "/" + std::to_string(token.offset) +
+         "/" + std::to_string(token.length) + "/" + std::to_string(token.attr1) + "." +
+         std::to_string(token.attr2) + "#" + std::to_string(token.group) + ":" + Hex(token.value, sizeof token.value);
 }
 
 // Random well-formed texts: operands of every form, operators with the
@@ -389,7 +374,7 @@ class TextGenerator {
       case 3: text = Word("getrecid") + Word(Pick(2) == 0 ? "val" : "db") + Number(0, 5000) + " "; break;
       default: text = Literal(TypedField()); break;
     }
-    return {text, Describe(ScanAlone(text))};
+    return {text, Describe(ScanValid(text))};
   }
 
   // One value for each field, marked, written to the list and expected.
@@ -397,7 +382,7 @@ class TextGenerator {
              std::vector<std::string>* values) {
     for (const Typed& field : fields) {
       const std::string literal = Literal(field);
-      ExpToken token = ScanAlone(literal);
+      ExpToken token = ScanValid(literal);
       token.offset = marker;
       token.group = group;
       list->text += literal;
@@ -414,7 +399,7 @@ class TextGenerator {
       fields.push_back(TypedField());
       list.text += fields.back().field;
     }
-    const std::string head = Describe(ScanAlone(list.text));
+    const std::string head = Describe(ScanValid(list.text));
     std::vector<std::string> values;
     if (range) {
       Group(fields, -1, 0, &list, &values);

@@ -6,19 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "compiler/scanner.h"
+#include "compiler/test_scan.h"
 #include "qxcnldrc.h"
 
 namespace {
-
-ExpToken ScanOne(const std::string& text, int32_t* status) {
-  std::vector<char> copy(text.begin(), text.end());
-  copy.push_back('\0');
-  ExpScanner scanner;
-  ExpToken token;
-  *status = ScanToken(&scanner, &token, copy.data());
-  return token;
-}
 
 bool SameNode(const ExpToken& a, const ExpToken& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
@@ -32,11 +23,11 @@ class OperandTextTest : public ::testing::TestWithParam<OperandCase> {};
 // Every operand is written back in a form that scans to the very same token.
 TEST_P(OperandTextTest, WritesBackWhatScansToTheSameToken) {
   int32_t status = 0;
-  const ExpToken token = ScanOne(GetParam().text, &status);
+  const ExpToken token = ScanText(GetParam().text, &status);
   ASSERT_EQ(status, 0) << GetParam().text;
   const std::string written = ExpOperandText(token);
   EXPECT_EQ(written, GetParam().written);
-  const ExpToken again = ScanOne(written, &status);
+  const ExpToken again = ScanText(written, &status);
   ASSERT_EQ(status, 0) << written;
   EXPECT_TRUE(SameNode(token, again)) << written;
 }
