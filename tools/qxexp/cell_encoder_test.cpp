@@ -5,28 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "compiler/scanner.h"
+#include "compiler/test_scan.h"
 
 namespace {
-
-ExpToken Field(const std::string& text) {
-  std::vector<char> copy(text.begin(), text.end());
-  copy.push_back('\0');
-  ExpScanner scanner;
-  ExpToken token;
-  EXPECT_EQ(ScanToken(&scanner, &token, copy.data()), 0) << text;
-  return token;
-}
-
-std::string Hex(const unsigned char* bytes, int32_t n) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  for (int32_t i = 0; i < n; ++i) {
-    hex += kDigits[bytes[i] >> 4];
-    hex += kDigits[bytes[i] & 15];
-  }
-  return hex;
-}
 
 struct Encoding {
   const char* field;
@@ -36,13 +17,13 @@ struct Encoding {
 
 // Encodes `cell` for `field`: the bytes in hex, or "error: " and the reason.
 std::string Encode(const Encoding& e) {
-  const ExpToken field = Field(e.field);
+  const ExpToken field = ScanValid(e.field);
   CellPlan plan;
   std::string why;
   if (!PlanCells(field, &plan, &why)) return "plan: " + why;
   std::vector<unsigned char> out(static_cast<size_t>(field.length), 0xEE);
   if (!EncodeCell(plan, e.cell, out.data(), &why)) return "error: " + why;
-  return Hex(out.data(), field.length);
+  return Hex(out.data(), static_cast<size_t>(field.length));
 }
 
 class CellTest : public ::testing::TestWithParam<Encoding> {};
@@ -107,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
         Encoding{"db 0 3 decimal 5.6", "1", "plan: a field of 5 digits cannot have 6 decimals"}));
 
 TEST(CellPlanTest, TextsLongerThanALiteralAreHeldToIt) {
-  const ExpToken field = Field("db 0 255 char 0.0");
+  const ExpToken field = ScanValid("db 0 255 char 0.0");
   CellPlan plan;
   std::string why;
   ASSERT_TRUE(PlanCells(field, &plan, &why)) << why;

@@ -33,28 +33,16 @@ class FieldDataTest : public ::testing::Test {
   int32_t previous_ = 0;
 };
 
-TEST_F(FieldDataTest, StoredFormCopiesTheFieldBytes) {
-  int32_t delivered = 0;
-  ASSERT_EQ(Get(2, 4, 32, &delivered), 0);
-  EXPECT_EQ(delivered, 4);
-  EXPECT_EQ(std::memcmp(value_, data_ + 2, 4), 0);
-  EXPECT_EQ(value_[4], 0xEE);
-}
-
-TEST_F(FieldDataTest, FieldsTouchingTheEndAreInsideAndZeroLengthFieldsAreEmpty) {
-  int32_t delivered = 0;
-  ASSERT_EQ(Get(12, 4, 32, &delivered), 0);
-  EXPECT_EQ(delivered, 4);
-  ASSERT_EQ(Get(16, 0, 32, &delivered), 0);
-  EXPECT_EQ(delivered, 0);
-  EXPECT_EQ(value_[0], 0xEE);
-}
-
-TEST_F(FieldDataTest, TheRoomLimitsWhatIsDelivered) {
-  int32_t delivered = 0;
-  ASSERT_EQ(Get(0, 8, 3, &delivered), 0);
-  EXPECT_EQ(delivered, 3);
-  EXPECT_EQ(value_[3], 0xEE);
+TEST_F(FieldDataTest, StoredFormCopiesTheFieldBytesAsFarAsTheRoomGoes) {
+  // offset, length, room, bytes delivered: inside, touching the end, empty, cut by the room
+  const int32_t kInside[][4] = {{2, 4, 32, 4}, {12, 4, 32, 4}, {16, 0, 32, 0}, {0, 8, 3, 3}};
+  for (const auto& c : kInside) {
+    int32_t delivered = 0;
+    ASSERT_EQ(Get(c[0], c[1], c[2], &delivered), 0) << c[0] << "," << c[1];
+    EXPECT_EQ(delivered, c[3]);
+    EXPECT_EQ(std::memcmp(value_, data_ + c[0], static_cast<size_t>(c[3])), 0);
+    EXPECT_EQ(value_[c[3]], 0xEE);
+  }
 }
 
 TEST_F(FieldDataTest, FieldsStartingOrEndingOutsideTheDataAreRefused) {

@@ -15,23 +15,7 @@ namespace {
 
 using namespace qxldra_test;
 
-class DataFileTest : public ::testing::Test {
- protected:
-  void TearDown() override {
-    qx_LDRAID(QX_LDRA_OP_RESET, nullptr, nullptr, nullptr, nullptr, 0, kClient);
-    EXPECT_EQ(qxldraOpenFileCount(), 0);
-  }
-
-  // Creates `name` and opens it on `position`.
-  std::string Make(const std::string& name, const qxldra::FileDefinition& definition, Position& position) {
-    const std::string path = folder_.Path(name);
-    EXPECT_EQ(CreateDataFile(path, definition), QX_LDRA_OK);
-    EXPECT_EQ(position.Open(path), QX_LDRA_OK);
-    return path;
-  }
-
-  ScratchFolder folder_;
-};
+using DataFileTest = RecordManagerTest;
 
 // ---- Order ------------------------------------------------------------------
 
@@ -178,17 +162,6 @@ TEST_F(DataFileTest, ReadsFindNothingWithTheirOwnStatusesNeverFive) {
   EXPECT_NE(QX_LDRA_KEY_NOT_FOUND, 5);
 }
 
-TEST_F(DataFileTest, AUniqueKeyRefusesASecondRecordAndKeepsTheFirst) {
-  Position position;
-  Make("unique", Grouped(), position);
-  Bytes first = Row(5, 1, 111);
-  Bytes second = Row(5, 2, 222);
-  ASSERT_EQ(position.Insert(first), QX_LDRA_OK);
-  EXPECT_EQ(position.Insert(second), QX_LDRA_DUPLICATE_KEY);
-  int16_t end = 0;
-  EXPECT_EQ(position.Walk(0, 8, &end), std::vector<uint32_t>{111});
-}
-
 // ---- Position blocks ----------------------------------------------------------
 
 class Walking : public DataFileTest {
@@ -256,21 +229,6 @@ TEST_F(Walking, GetNextSeesWhatOtherPositionBlocksChanged) {
   EXPECT_EQ(a_.Delete(), QX_LDRA_NO_CURRENT_RECORD);
   ASSERT_EQ(a_.Next(0), QX_LDRA_OK);
   EXPECT_EQ(GetU32(a_.record(), 0), 60u);
-}
-
-TEST_F(Walking, TheDeleteAllLoopOfCallersRemovesExactlyOneKeyValue) {
-  // Get equal, then delete and get equal again until nothing is found.
-  int16_t status = a_.Equal(1, U32Key(2));
-  int deleted = 0;
-  while (status == QX_LDRA_OK) {
-    ASSERT_EQ(a_.Delete(), QX_LDRA_OK);
-    ++deleted;
-    status = a_.Equal(1, U32Key(2));
-  }
-  EXPECT_EQ(status, QX_LDRA_KEY_NOT_FOUND);
-  EXPECT_EQ(deleted, 3);
-  int16_t end = 0;
-  EXPECT_EQ(b_.Walk(0, 0, &end), (std::vector<uint32_t>{10, 30, 40, 60, 70, 90}));
 }
 
 TEST_F(Walking, DeleteNeedsACurrentRecordAndGetNextAPlaceOnTheSameKey) {

@@ -112,15 +112,12 @@ std::map<uint32_t, uint32_t> Progress(const std::string& path) {
   return done;
 }
 
-class Durability : public ::testing::Test {
+class Durability : public RecordManagerTest {
  protected:
   void SetUp() override {
     ASSERT_FALSE(kChildDone);
     path_ = folder_.Path("stream");
     ASSERT_EQ(CreateDataFile(path_, Stream()), QX_LDRA_OK);
-  }
-  void TearDown() override {
-    qx_LDRAID(QX_LDRA_OP_RESET, nullptr, nullptr, nullptr, nullptr, 0, kClient);
   }
 
   std::unique_ptr<ChildProcess> StartWriter(const std::string& progress, uint32_t count, uint32_t tag) {
@@ -146,7 +143,6 @@ class Durability : public ::testing::Test {
     return stored;
   }
 
-  ScratchFolder folder_;
   std::string path_;
 };
 

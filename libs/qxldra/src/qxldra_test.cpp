@@ -29,24 +29,16 @@ Bytes Record(uint32_t id, const std::string& name) {
   return record;
 }
 
-class Entry : public ::testing::Test {
+class Entry : public RecordManagerTest {
  protected:
   void SetUp() override {
-    path_ = folder_.Path("simple");
-    ASSERT_EQ(CreateDataFile(path_, Simple()), QX_LDRA_OK);
-    ASSERT_EQ(open_.Open(path_), QX_LDRA_OK);
+    path_ = Make("simple", Simple(), open_);
     for (uint32_t id = 1; id <= 3; ++id) {
       Bytes record = Record(id, "n" + std::to_string(id));
       ASSERT_EQ(open_.Insert(record), QX_LDRA_OK);
     }
   }
-  void TearDown() override {
-    qxldraFailNthCall(nullptr, -1, 0, 0);
-    qx_LDRAID(QX_LDRA_OP_RESET, nullptr, nullptr, nullptr, nullptr, 0, kClient);
-    EXPECT_EQ(qxldraOpenFileCount(), 0);
-  }
 
-  ScratchFolder folder_;
   std::string path_;
   Position open_;
 };

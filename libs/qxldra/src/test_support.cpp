@@ -7,6 +7,8 @@
 #include <random>
 #include <sstream>
 
+#include "qxldra_testing.h"
+
 namespace qxldra_test {
 
 const unsigned char kClient[QX_LDRA_CLIENT_ID_SIZE] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'U', 'X', 140, 0};
@@ -129,6 +131,20 @@ std::vector<uint32_t> Position::Walk(int key_number, std::size_t offset, int16_t
 std::string FileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void RecordManagerTest::TearDown() {
+  qxldraFailNthCall(nullptr, -1, 0, 0);
+  qx_LDRAID(QX_LDRA_OP_RESET, nullptr, nullptr, nullptr, nullptr, 0, kClient);
+  EXPECT_EQ(qxldraOpenFileCount(), 0);
+}
+
+std::string RecordManagerTest::Make(const std::string& name, const qxldra::FileDefinition& definition,
+                                    Position& position) {
+  const std::string path = folder_.Path(name);
+  EXPECT_EQ(CreateDataFile(path, definition), QX_LDRA_OK);
+  EXPECT_EQ(position.Open(path), QX_LDRA_OK);
+  return path;
 }
 
 }  // namespace qxldra_test

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "file_definition.h"
 #include "qxldra.h"
 
@@ -86,6 +88,17 @@ class Position {
 
 // Every byte of a file, to look for texts that must not be there.
 std::string FileBytes(const std::string& path);
+
+// A test in a scratch folder of its own that must end with no injected
+// failure pending and, once the client is reset, no file left open.
+class RecordManagerTest : public ::testing::Test {
+ protected:
+  void TearDown() override;
+  // Creates `name` in the folder and opens it on `position`; the path.
+  std::string Make(const std::string& name, const qxldra::FileDefinition& definition, Position& position);
+
+  ScratchFolder folder_;
+};
 
 }  // namespace qxldra_test
 

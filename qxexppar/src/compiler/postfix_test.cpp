@@ -120,7 +120,7 @@ struct StatusCase {
   const char* tokens;
   int32_t add_status;
   int32_t finish_status;
-  const char* nodes;  // what reached the store
+  const char* nodes;  // what reached the store: nothing after a refused token (abort)
 };
 
 const StatusCase kStatusCases[] = {
@@ -146,19 +146,6 @@ TEST_F(PostfixTest, StatusesAndWhatReachedTheStore) {
   }
 }
 
-TEST_F(PostfixTest, AbortCallsNoStoreCallback) {
-  TestStore store;
-  ExpStoreFns fns = store.Fns();
-  ExpBuilder* builder = QXExpStartExpression(&store, &fns);
-  ASSERT_NE(builder, nullptr);
-  for (const char* word : {"x1", "=", "x2"}) {
-    ExpToken token = TokenOf(word);
-    ASSERT_EQ(QXExpAddToken(builder, &token), 0);
-  }
-  EXPECT_EQ(QXExpFinishExpression(builder, 1), 0);
-  EXPECT_EQ(store.add_calls, 0);
-}
-
 TEST_F(PostfixTest, MissingBuilderOrTableIsRefused) {
   ExpToken token = TokenOf("x1");
   EXPECT_EQ(QXExpAddToken(nullptr, &token), QX_STATUS_MISSING);
@@ -170,22 +157,6 @@ TEST_F(PostfixTest, MissingBuilderOrTableIsRefused) {
   EXPECT_EQ(QXExpAddToken(builder, nullptr), QX_STATUS_MISSING);
   ASSERT_EQ(QXExpAddToken(builder, &token), 0);
   EXPECT_EQ(QXExpFinishExpression(builder, 0), QX_STATUS_MISSING);
-}
-
-TEST_F(PostfixTest, AStoreFailureStopsTheHandOverWithItsStatus) {
-  TestStore store;
-  store.refuse_at = 3;
-  store.refuse_status = 4242;
-  ExpStoreFns fns = store.Fns();
-  ExpBuilder* builder = QXExpStartExpression(&store, &fns);
-  ASSERT_NE(builder, nullptr);
-  for (const std::string& word : Words("x1 = x2 and x3 = x4")) {
-    ExpToken token = TokenOf(word);
-    ASSERT_EQ(QXExpAddToken(builder, &token), 0);
-  }
-  EXPECT_EQ(QXExpFinishExpression(builder, 0), 4242);
-  EXPECT_EQ(NodesText(store), "and =");
-  EXPECT_EQ(store.add_calls, 3);
 }
 
 TEST_F(PostfixTest, TokensAreCopiedWhenAdded) {

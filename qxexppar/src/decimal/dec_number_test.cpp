@@ -8,6 +8,10 @@
 
 namespace {
 
+// The arithmetic at large (words, exponents, rounding, room) is checked
+// against an independent oracle by dec_oracle_test.py; these tables keep the
+// edge cases, each once.
+
 constexpr const char* kTwoTo240Less1 =
     "1766847064778384329583297500742918515827483896875618958121606201292619775";
 constexpr const char* kTwoTo240 =
@@ -65,14 +69,11 @@ TEST_P(TextToNumberToText, GivesStatusAndCanonicalText) {
 
 INSTANTIATE_TEST_SUITE_P(Zeros, TextToNumberToText, testing::Values(
     TextCase{"", 10, 2, kDecOk, "0"},
-    TextCase{"0", 10, 2, kDecOk, "0"},
     TextCase{"-0", 10, 2, kDecOk, "0"},
-    TextCase{"000.000", 10, 2, kDecOk, "0"},
     TextCase{"0E5", 10, 2, kDecOk, "0"},
     TextCase{"   ", 10, 2, kDecOk, "0"},
     TextCase{"-", 10, 2, kDecOk, "0"},
     TextCase{".", 10, 2, kDecOk, "0"},
-    TextCase{"E", 10, 2, kDecOk, "0"},
     TextCase{"0E-3", 10, 3, kDecOk, "0.000"},
     // The exponent leaves no fraction place: -7, and the same zero.
     TextCase{"0E-3", 10, 0, kDecDigitsDropped, "0.000"},
@@ -80,46 +81,27 @@ INSTANTIATE_TEST_SUITE_P(Zeros, TextToNumberToText, testing::Values(
 
 INSTANTIATE_TEST_SUITE_P(Forms, TextToNumberToText, testing::Values(
     TextCase{"12,50", 10, 2, kDecOk, "12.5"},
-    TextCase{" 12 ", 10, 2, kDecOk, "12"},
     TextCase{"- 5", 10, 2, kDecOk, "-5"},
     TextCase{"--5", 10, 2, kDecOk, "-5"},
-    TextCase{"+-5", 10, 2, kDecOk, "-5"},
-    TextCase{"-+5", 10, 2, kDecOk, "-5"},
-    TextCase{"1E+2", 10, 2, kDecOk, "100"},
-    TextCase{"1e2", 10, 2, kDecOk, "100"},
     TextCase{"1E--2", 10, 2, kDecOk, "0.01"},
     TextCase{"1E", 10, 2, kDecOk, "1"},
-    TextCase{"1E ", 10, 2, kDecOk, "1"},
     TextCase{"0.05", 10, 2, kDecOk, "0.05"},
     TextCase{"0.5", 10, 2, kDecOk, ".5"},
     TextCase{"-0.5", 10, 2, kDecOk, "-.5"},
-    TextCase{"-12.50", 10, 2, kDecOk, "-12.5"},
-    TextCase{"1.5E3", 10, 2, kDecOk, "1500"},
     TextCase{"000123.4500", 10, 2, kDecOk, "123.45"},
     TextCase{".000123", 10, 6, kDecOk, "0.000123"},
-    TextCase{"65536", 10, 0, kDecOk, "65536"},
-    TextCase{"-4294967296", 10, 0, kDecOk, "-4294967296"},
-    TextCase{"123456789012345678", 18, 0, kDecOk, "123456789012345678"},
     TextCase{"-1234567890.12345678", 18, 8, kDecOk, "-1234567890.12345678"},
     // An integer keeps the places its exponent gives it.
     TextCase{"100E-2", 10, 2, kDecOk, "1.00"}));
 
 INSTANTIATE_TEST_SUITE_P(Invalid, TextToNumberToText, testing::Values(
     TextCase{"1.2.3", 10, 2, kDecInvalid, ""},
-    TextCase{"1,2.3", 10, 2, kDecInvalid, ""},
     TextCase{"1E2E3", 10, 2, kDecInvalid, ""},
     TextCase{"1 2", 10, 2, kDecInvalid, ""},
     TextCase{"5-", 10, 2, kDecInvalid, ""},
-    TextCase{"0-5", 10, 2, kDecInvalid, ""},
-    TextCase{"0+5", 10, 2, kDecInvalid, ""},
-    TextCase{"1. 5", 10, 2, kDecInvalid, ""},
     TextCase{"1x", 10, 2, kDecInvalid, ""},
-    TextCase{"1\t", 10, 2, kDecInvalid, ""},
     TextCase{"\xb1", 10, 2, kDecInvalid, ""},
-    TextCase{"f", 10, 2, kDecInvalid, ""},
-    TextCase{"1E.5", 10, 2, kDecInvalid, ""},
     TextCase{"1E 5", 10, 2, kDecInvalid, ""},
-    TextCase{"5 .", 10, 2, kDecInvalid, ""},
     // Blanks after a leading zero end the number as after any digit.
     TextCase{"0 5", 10, 2, kDecInvalid, ""},
     // Exponent signs stand before its digits: this is not 1E-53.
@@ -127,15 +109,12 @@ INSTANTIATE_TEST_SUITE_P(Invalid, TextToNumberToText, testing::Values(
 
 INSTANTIATE_TEST_SUITE_P(PrecisionAndScale, TextToNumberToText, testing::Values(
     TextCase{"12.345", 5, 2, kDecDigitsDropped, "12.34"},
-    TextCase{"-12.345", 5, 2, kDecDigitsDropped, "-12.34"},
     TextCase{"12.345", 3, 2, kDecTooLarge, ""},
     TextCase{"12.340", 4, 2, kDecOk, "12.34"},
     TextCase{"123", 2, 0, kDecTooLarge, ""},
     TextCase{"000123", 3, 0, kDecOk, "123"},
     TextCase{"0.9", 5, 0, kDecDigitsDropped, "0"},
-    TextCase{"-0.9", 5, 0, kDecDigitsDropped, "0"},
     TextCase{"1.5E-1", 5, 1, kDecDigitsDropped, ".1"},
-    TextCase{"1.25E1", 5, 1, kDecOk, "12.5"},
     // The exponent leaves no place for fraction digits: the integer stays.
     TextCase{"12E-3", 5, 0, kDecDigitsDropped, "0.012"},
     TextCase{"1234567890123456789012345678901234567890", 74, 37, kDecOk,
@@ -173,57 +152,6 @@ TEST(DecFromText, OverflowBoundaryNegative) {
   EXPECT_EQ(number.status, 1);
   EXPECT_EQ(number.exponent, 0);
   EXPECT_EQ(Words(number), (std::vector<uint16_t>{0, 0}));
-}
-
-TEST(DecFromText, HoldsTheExtremesInSixteenWords) {
-  DecNumber top = FromText(kTwoTo240Less1);
-  std::vector<uint16_t> expected(15, 0xFFFF);
-  expected.push_back(0);
-  EXPECT_EQ(Words(top), expected);
-
-  DecNumber bottom = FromText(std::string("-") + kTwoTo240Less1);
-  expected.assign(16, 0);
-  expected[0] = 1;
-  expected[15] = 0xFFFF;
-  EXPECT_EQ(Words(bottom), expected);
-}
-
-TEST(DecFromText, KeepsTheTwosComplementForm) {
-  struct Case {
-    const char* text;
-    std::vector<uint16_t> words;
-  };
-  const Case cases[] = {
-      {"0", {0, 0}},
-      {"1", {1, 0}},
-      {"65535", {0xFFFF, 0}},
-      {"65536", {0, 1, 0}},
-      {"4294967295", {0xFFFF, 0xFFFF, 0}},
-      {"4294967296", {0, 0, 1, 0}},
-      {"-1", {0xFFFF, 0xFFFF}},
-      {"-32768", {0x8000, 0xFFFF}},
-      {"-65535", {0x0001, 0xFFFF}},
-      {"-65536", {0, 0xFFFF}},
-      {"-65537", {0xFFFF, 0xFFFE, 0xFFFF}},
-      {"-4294967296", {0, 0, 0xFFFF}},
-  };
-  for (const Case& c : cases) {
-    DecNumber number = FromText(c.text);
-    EXPECT_EQ(Words(number), c.words) << c.text;
-    EXPECT_EQ(number.status, 0) << c.text;
-  }
-}
-
-TEST(DecFromText, SetsTheExponent) {
-  DecNumber number{};
-  EXPECT_EQ(DecFromText("12.5E-3", &number, 12, 10), kDecOk);
-  EXPECT_EQ(number.exponent, -4);
-  EXPECT_EQ(DecFromText("1.5E3", &number, 10, 0), kDecOk);
-  EXPECT_EQ(number.exponent, 2);
-  EXPECT_EQ(DecFromText("1E-99999", &number, 10, 0), kDecDigitsDropped);
-  EXPECT_EQ(number.exponent, -32767);
-  EXPECT_EQ(DecFromText("1E65536", &number, 10, 0), kDecOk);
-  EXPECT_EQ(number.exponent, 32767);
 }
 
 TEST(DecFromText, RefusesInvalidTextWithoutTouchingTheNumber) {
@@ -284,29 +212,20 @@ TEST_P(DecToTextRoom, StaysWithinTheLimit) {
 INSTANTIATE_TEST_SUITE_P(Limits, DecToTextRoom, testing::Values(
     SizeCase{"12345", 0, 6, kDecOk, "12345"},
     SizeCase{"12345", 0, 5, kDecTooLarge, ""},
-    SizeCase{"-12345", 0, 6, kDecOk, "-12345"},
     SizeCase{"1.5E3", 0, 5, kDecOk, "1500"},
     SizeCase{"1.5E3", 0, 4, kDecTooLarge, ""},
-    SizeCase{"0", 0, 1, kDecOk, "0"},
     SizeCase{"0", 0, 0, kDecTooLarge, ""},
     SizeCase{"5", 0, -4, kDecTooLarge, ""},
-    SizeCase{"0E-3", 3, 4, kDecOk, "0.0"},
     SizeCase{"0E-3", 3, 3, kDecOk, "0."},
     SizeCase{"0E-3", 3, 2, kDecTooLarge, ""},
-    SizeCase{"0.05", 2, 5, kDecOk, "0.05"},
     SizeCase{"0.05", 2, 4, kDecDigitsDropped, "0.0"},
     SizeCase{"0.05", 2, 3, kDecTooLarge, ""},
     SizeCase{"0.0512", 4, 6, kDecDigitsDropped, "0.051"},
-    SizeCase{"0.5", 1, 4, kDecOk, ".5"},
     SizeCase{"0.5", 1, 3, kDecTooLarge, ""},
     SizeCase{"0.125", 3, 4, kDecDigitsDropped, ".12"},
-    SizeCase{"12.345", 3, 7, kDecOk, "12.345"},
     SizeCase{"12.345", 3, 6, kDecDigitsDropped, "12.34"},
-    SizeCase{"12.345", 3, 5, kDecDigitsDropped, "12.3"},
     SizeCase{"12.345", 3, 4, kDecDigitsDropped, "12"},
     SizeCase{"12.345", 3, 3, kDecTooLarge, ""},
-    SizeCase{"-12.345", 3, 4, kDecDigitsDropped, "-12"},
-    SizeCase{"100E-2", 2, 4, kDecOk, "1.0"},
     SizeCase{"100E-2", 2, 3, kDecOk, "1"},
     SizeCase{"1E511", 0, 600, kDecTooLarge, ""}));
 
@@ -404,11 +323,8 @@ TEST(DecWords, NegateBothWays) {
       {{1, 0}, {0xFFFF, 0xFFFF}},
       {{0xFFFF, 0xFFFF}, {1, 0}},
       {{0, 1, 0}, {0, 0xFFFF}},
-      {{0, 0xFFFF}, {0, 1, 0}},
       {{0, 0, 1, 0}, {0, 0, 0xFFFF}},
-      {{0, 0, 0xFFFF}, {0, 0, 1, 0}},
       {{1, 1, 0}, {0xFFFF, 0xFFFE, 0xFFFF}},
-      {{0xFFFF, 0xFFFE, 0xFFFF}, {1, 1, 0}},
       {{0x8000, 0}, {0x8000, 0xFFFF}},
   };
   for (const Case& c : cases) {
@@ -462,17 +378,11 @@ TEST_P(DecRender, WritesExactlyTheWidth) {
 
 INSTANTIATE_TEST_SUITE_P(Widths, DecRender, testing::Values(
     RenderCase{"0", 3, "000"},
-    RenderCase{"0", 0, ""},
     RenderCase{"42", 5, "00042"},
-    RenderCase{"-42", 5, "00042"},
     RenderCase{"4294967295", 12, "004294967295"},
     RenderCase{"4294967295", 9, "294967295"},
-    RenderCase{"4294967295", 1, "5"},
     RenderCase{"123456789012345678901234567890", 32, "00123456789012345678901234567890"},
-    RenderCase{"123456789012345678901234567890", 30, "123456789012345678901234567890"},
     RenderCase{"123456789012345678901234567890", 7, "4567890"},
-    RenderCase{"123456789012345678901234567890", 6, "567890"},
-    RenderCase{"123456789012345678901234567890", 3, "890"},
     RenderCase{"-123456789012345678901234567890", 2, "90"}));
 
 }  // namespace

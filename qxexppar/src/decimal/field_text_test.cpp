@@ -56,33 +56,24 @@ INSTANTIATE_TEST_SUITE_P(Numeric, NumericField, testing::Values(
     NumericCase{kNumeric, "00123{", 2, "12.3"},
     NumericCase{kNumeric, "00123}", 2, "-12.3"},
     NumericCase{kNumeric, "0012J", 0, "-121"},
-    NumericCase{kNumeric, "0012R", 0, "-129"},
-    NumericCase{kNumeric, "00000{", 2, "0"},
     NumericCase{kNumeric, "00000}", 2, "0"},
-    NumericCase{kNumeric, "0000A", 0, "1"},
     NumericCase{kNumeric, "0000I", 1, "0.9"},
-    NumericCase{kNumeric, "0", 0, "0"},
     NumericCase{kNumeric, "E", 0, "5"},
     NumericCase{kNumeric, "12345", 5, "0.12345"},
     NumericCase{kNumeric, "1234N", 5, "-0.12345"},
     NumericCase{kNumeric, "0001N", 5, "-0.00015"},
-    NumericCase{kNumeric, "12345", 4, "1.2345"},
     NumericCase{kNumeric, "1234N", 6, ""},
     NumericCase{kNumeric, "5", 2, ""},
-    NumericCase{kNumeric, "  123{", 1, "123"},
     NumericCase{kNumeric, "  123C", 2, "12.33"}));
 
 INSTANTIATE_TEST_SUITE_P(NumericSa, NumericField, testing::Values(
     NumericCase{kNumericSa, "0012p", 2, "-1.2"},
-    NumericCase{kNumericSa, "0012P", 2, "-1.2"},
     NumericCase{kNumericSa, "0012y", 0, "-129"},
-    NumericCase{kNumericSa, "0012Y", 1, "-12.9"},
     NumericCase{kNumericSa, "00125", 2, "1.25"},
     NumericCase{kNumericSa, "0000p", 2, "0"}));
 
 INSTANTIATE_TEST_SUITE_P(NumericSts, NumericField, testing::Values(
     NumericCase{kNumericSts, "00150-", 1, "-15"},
-    NumericCase{kNumericSts, "00150+", 1, "15"},
     NumericCase{kNumericSts, "00150 ", 1, "15"},
     NumericCase{kNumericSts, "0000-", 1, "0"},
     NumericCase{kNumericSts, "-", 0, "0"},
@@ -93,21 +84,15 @@ INSTANTIATE_TEST_SUITE_P(NumericSts, NumericField, testing::Values(
 // a character open: all give the empty text.
 INSTANTIATE_TEST_SUITE_P(NotNumbers, NumericField, testing::Values(
     NumericCase{kNumeric, std::string("\0" "12{", 4), 0, ""},
-    NumericCase{kNumeric, std::string("1\0" "2{", 4), 0, ""},
     NumericCase{kNumeric, "1 23{", 0, ""},
-    NumericCase{kNumeric, "12x3{", 0, ""},
     NumericCase{kNumeric, "1.23{", 1, ""},
     // A last character outside the coding is not a digit of any sign.
     NumericCase{kNumeric, "123S", 0, ""},
-    NumericCase{kNumeric, "123Z", 0, ""},
     NumericCase{kNumeric, "123 ", 1, ""},
     NumericCase{kNumeric, "123-", 0, ""},
-    NumericCase{kNumeric, "123a", 0, ""},
     // '}' in a "numericsa" field is negative but has no units digit.
     NumericCase{kNumericSa, "0012}", 2, ""},
     NumericCase{kNumericSa, "0012A", 2, ""},
-    NumericCase{kNumericSa, "0012{", 2, ""},
-    NumericCase{kNumericSa, "0012z", 2, ""},
     NumericCase{kNumeric, "12345", -1, ""},
     NumericCase{13, "12345", 0, ""},
     NumericCase{kNumeric, "", 0, ""}));
@@ -165,16 +150,11 @@ INSTANTIATE_TEST_SUITE_P(Packed, PackedField, testing::Values(
     PackedCase{{0x00, 0x12, 0x3C}, 2, "1.23"},
     PackedCase{{0x00, 0x12, 0x3D}, 2, "-1.23"},
     PackedCase{{0x00, 0x12, 0x3F}, 2, "1.23"},
-    PackedCase{{0x00, 0x12, 0x3C}, 0, "123"},
-    PackedCase{{0x00, 0x12, 0x3C}, 4, "0.0123"},
     PackedCase{{0x00, 0x12, 0x3C}, 5, "0.00123"},
-    PackedCase{{0x00, 0x12, 0x3C}, 7, "0.0000123"},
     PackedCase{{0x00, 0x0C}, 1, "0.0"},
     PackedCase{{0x00, 0x0D}, 0, "-0"},
-    PackedCase{{0x1C}, 0, "1"},
     PackedCase{{0x1C}, 1, "0.1"},
     PackedCase{{0x10, 0x0C}, 2, "1.00"},
-    PackedCase{{0x00, 0x0C}, 0, "0"},
     PackedCase{{0x12, 0x34, 0x56, 0x78, 0x90, 0x12, 0x34, 0x56, 0x78, 0x9D}, 4, "-123456789012345.6789"},
     // Digits are not checked: a nibble above 9 comes out as the character
     // after '9'.

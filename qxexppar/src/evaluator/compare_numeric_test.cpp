@@ -17,11 +17,8 @@ TEST(CompareDoubles, ScalingIsNoTolerance) {
       {"1e-12 apart are unequal", Double(12, 1.0 + 1e-12), Double(12, 1.0), kEq, 0},
       {"... and ordered", Double(12, 1.0 + 1e-12), Double(12, 1.0), kGt, 1},
       {"equal doubles", Double(12, 2.5), Double(12, 2.5), kEq, 1},
-      {"!=", Double(12, 2.5), Double(12, 2.25), kNe, 1},
       {"<=", Double(12, -1), Double(12, 2.25), kLe, 1},
-      {">=", Double(12, 3), Double(12, 3), kGe, 1},
       {"+ on doubles", Double(12, 1), Double(12, 1), kPlus, -1},
-      {"or on doubles", Double(12, 1), Double(12, 1), kOr, -1},
   });
 }
 

@@ -13,7 +13,6 @@ namespace {
 TEST(CompareIntegers, ReadAtTheRightOperandsWidthAndSignedness) {
   CheckAll({
       {"int2 -1 vs int4 -1: 0xFFFF reads as 65535", Bytes(2, {0xFF, 0xFF}), Number<int32_t>(4, -1), kEq, 0},
-      {"int4 -1 vs int4 -1", Number<int32_t>(4, -1), Number<int32_t>(4, -1), kEq, 1},
       {"int2 -1 vs int2 -1", Bytes(2, {0xFF, 0xFF}), Number<int16_t>(2, -1), kEq, 1},
       {"signed 16: -1 < 1", Number<int16_t>(2, -1), Number<int16_t>(2, 1), kLt, 1},
       {"unsigned 16: 0xFFFF > 1", Number<int16_t>(2, -1), Number<uint16_t>(1, 1), kGt, 1},
@@ -25,12 +24,9 @@ TEST(CompareIntegers, ReadAtTheRightOperandsWidthAndSignedness) {
       {"unsigned 8 (50)", Number<uint8_t>(50, 200), Number<uint8_t>(50, 200), kGe, 1},
       {"signed 16 (52)", Number<int16_t>(52, -300), Number<int16_t>(52, 300), kNe, 1},
       {"signed 32 (56, 122)", Number<int32_t>(122, -5), Number<int32_t>(56, -5), kEq, 1},
-      {"signed 32: -3 < 2", Number<int32_t>(4, -3), Number<int32_t>(4, 2), kLt, 1},
-      {"signed 32 (122): -3 < 2", Number<int32_t>(4, -3), Number<int32_t>(122, 2), kLt, 1},
       {"unsigned 32: 0xFFFFFFFD > 2", Number<int32_t>(3, -3), Number<int32_t>(3, 2), kGt, 1},
       {"the left type is ignored", Number<uint32_t>(7, 9), Number<uint32_t>(4, 9), kEq, 1},
       {"and on numbers", Number<int32_t>(4, 1), Number<int32_t>(4, 1), kAnd, -1},
-      {"or on numbers", Number<int32_t>(4, 1), Number<int32_t>(4, 1), kOr, -1},
       {"an unknown operator", Number<int32_t>(4, 1), Number<int32_t>(4, 1), 99, -1},
   });
 }
@@ -86,7 +82,6 @@ TEST(CompareBits, TheMaskedBytesDecideWhateverTheOperator) {
   CheckAll({
       {"= equal under the mask", Bytes(26, {0x0F}, 0x01), Bytes(26, {0xFF}, 0x01), kEq, 1},
       {"> gives the same truth as =", Bytes(26, {0x0F}, 0x01), Bytes(26, {0xFF}, 0x01), kGt, 1},
-      {"< too", Bytes(26, {0x0F}, 0x01), Bytes(26, {0xFF}, 0x01), kLt, 1},
       {"unequal under the masks", Bytes(26, {0x01}, 0x01), Bytes(26, {0x00}, 0x01), kEq, 0},
       {"each side its own mask; != still asks for equality", Bytes(26, {0xF0}, 0x0F), Bytes(26, {0x0F}, 0xF0), kNe, 1},
   });
@@ -102,12 +97,9 @@ ExpValue Time(unsigned hours, unsigned minutes, unsigned seconds, unsigned hundr
 TEST(CompareDateTime, ComponentsFromTheMostSignificant) {
   CheckAll({
       {"last day of a year < first day of the next", Date(2025, 12, 31), Date(2026, 1, 1), kLt, 1},
-      {"... and not >", Date(2025, 12, 31), Date(2026, 1, 1), kGt, 0},
       {"month before day", Date(2026, 2, 1), Date(2026, 1, 31), kGt, 1},
       {"year above 255", Date(256, 1, 1), Date(255, 12, 31), kGt, 1},
-      {"equal dates >=", Date(2026, 3, 4), Date(2026, 3, 4), kGe, 1},
       {"equal dates >", Date(2026, 3, 4), Date(2026, 3, 4), kGt, 0},
-      {"equal dates =", Date(2026, 3, 4), Date(2026, 3, 4), kEq, 1},
       {"!=", Date(2026, 3, 4), Date(2026, 3, 5), kNe, 1},
       {"times by hour first", Time(10, 0, 0), Time(9, 59, 59, 99), kGt, 1},
       {"hundredths last", Time(9, 0, 0, 1), Time(9, 0, 0, 2), kLt, 1},
@@ -160,9 +152,7 @@ TEST(ComparePackedBytes, NineBytesAsStored) {
 TEST(CompareDispatch, CodesOutsideTheFamiliesAndMissingArguments) {
   CheckAll({
       {"34 not comparable", Number<int32_t>(4, 1), Number<int32_t>(34, 1), kEq, -3},
-      {"36 not comparable", Number<int32_t>(4, 1), Number<int32_t>(36, 1), kEq, -3},
       {"0 unknown", Number<int32_t>(4, 1), Number<int32_t>(0, 1), kEq, -1},
-      {"31 unknown", Number<int32_t>(4, 1), Number<int32_t>(31, 1), kEq, -1},
       {"123 unknown", Number<int32_t>(4, 1), Number<int32_t>(123, 1), kEq, -1},
       {"45 always refused", Text(8, "a"), Text(45, "a"), kEq, -1},
       {"38 at 3 bytes stays unresolved", Number<int32_t>(4, 1), Number<int32_t>(38, 1, 3), kEq, -1},

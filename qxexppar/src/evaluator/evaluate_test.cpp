@@ -73,13 +73,6 @@ class WalkTest : public ::testing::Test {
   long live_ = 0;
 };
 
-TEST_F(WalkTest, TheRightOperandIsTheFirstAfterItsOperator) {
-  // x > 5 is stored as ">", 5, x: true when x is greater than 5.
-  EXPECT_EQ(Match({Op(QX_KIND_GT), Int32(5), IntField(0)}), 1);
-  EXPECT_EQ(Match({Op(QX_KIND_GT), Int32(10), IntField(0)}), 0);
-  EXPECT_EQ(Match({Op(QX_KIND_LT), Int32(11), IntField(0)}), 1);
-}
-
 // Counts the node reads and remembers their order.
 struct CountingStore : TestStore {
   std::vector<uint32_t> reads;
@@ -128,11 +121,6 @@ TEST_F(WalkTest, EveryFailureOfTheWalkReadsAsNoMatch) {
   EXPECT_EQ(ExpEvaluate(&store_, &fns, nullptr, record_.data()), -2);
   EXPECT_EQ(ExpEvaluate(&store_, &fns, &match, nullptr), -2);
   EXPECT_EQ(match, 5u);
-}
-
-TEST_F(WalkTest, NotInvertsTruths) {
-  EXPECT_EQ(Match({Op(QX_KIND_NOT), Op(QX_KIND_EQ), Int32(10), IntField(0)}), 0);
-  EXPECT_EQ(Match({Op(QX_KIND_NOT), Op(QX_KIND_NOT), Op(QX_KIND_EQ), Int32(10), IntField(0)}), 1);
 }
 
 std::vector<ExpToken> DeepNots(uint32_t depth) {
@@ -220,45 +208,6 @@ TEST_F(WalkTest, NoMemoryForAFetchReadsAsNoMatch) {
   ASSERT_EQ(ExpEvaluate(&store_, &fns, &match, record_.data()), 0);
   qxdbgFailNthAllocation(0);
   EXPECT_EQ(match, 0u);
-}
-
-}  // namespace
-
-namespace {
-
-struct TraceLine {
-  uint32_t position;
-  int32_t kind;
-  uint32_t type;
-  int32_t status;
-};
-
-void Collect(void* context, uint32_t position, const ExpToken* node, const ExpValue* value, int32_t status) {
-  static_cast<std::vector<TraceLine>*>(context)->push_back({position, node->kind, value->type, status});
-}
-
-TEST_F(WalkTest, ATraceSeesOperandsWhenMadeAndOperatorsWhenDecided) {
-  store_.nodes = {Op(QX_KIND_AND), Op(QX_KIND_NOT), Op(QX_KIND_GT), Int32(5), IntField(0),
-                  Op(QX_KIND_EQ), Int32(10), IntField(0)};
-  ExpStoreFns fns = store_.Fns();
-  ExpWalk walk;
-  ExpWalkInit(&walk, &store_, &fns, record_.data());
-  std::vector<TraceLine> lines;
-  walk.trace = Collect;
-  walk.trace_context = &lines;
-  uint32_t match = 7;
-  ASSERT_EQ(ExpEvaluateWalk(&walk, &match), 0);
-  EXPECT_EQ(match, 0u);  // not (10 > 5) and (10 = 10)
-  const std::vector<std::pair<uint32_t, int32_t>> expected = {
-      {4, QX_KIND_LITERAL}, {5, QX_KIND_FIELD}, {3, QX_KIND_GT}, {2, QX_KIND_NOT},
-      {7, QX_KIND_LITERAL}, {8, QX_KIND_FIELD}, {6, QX_KIND_EQ}, {1, QX_KIND_AND}};
-  ASSERT_EQ(lines.size(), expected.size());
-  for (size_t i = 0; i < lines.size(); ++i) {
-    EXPECT_EQ(lines[i].position, expected[i].first) << i;
-    EXPECT_EQ(lines[i].kind, expected[i].second) << i;
-    EXPECT_EQ(lines[i].status, 0) << i;
-  }
-  EXPECT_EQ(lines[2].type, kLogicalType);
 }
 
 }  // namespace

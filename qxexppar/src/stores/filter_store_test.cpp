@@ -90,17 +90,6 @@ TEST_F(FilterTest, EveryOperator) {
            Sample());
 }
 
-TEST_F(FilterTest, OrBindsTighterThanAnd) {
-  // a and b or c  means  a and (b or c): with a false, nothing matches.
-  CheckAll(this,
-           {
-               {"db 0 4 int = val 4 int 0 and db 4 4 int = val 4 int 0 or db 24 4 int = val 4 int -3", 0},
-               {"( db 0 4 int = val 4 int 0 and db 4 4 int = val 4 int 0 ) or db 24 4 int = val 4 int -3", 1},
-               {"db 24 4 int = val 4 int -3 or db 4 4 int = val 4 int 0 and db 0 4 int = val 4 int 0", 0},
-           },
-           Sample());
-}
-
 TEST_F(FilterTest, ValuesLists) {
   CheckAll(this,
            {
