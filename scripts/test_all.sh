@@ -16,8 +16,11 @@ for preset in "${presets[@]}"; do
   cmake --build --preset "$preset"
   echo "=== ${preset}: test"
   if [ "$preset" = windows ]; then
-    # One persistent wine server for the whole run: each test start then
-    # costs a fraction of a second instead of several.
+    # Make the wine prefix before any test starts: on a fresh machine the
+    # first start creates it, and tests started while it is being made can
+    # hang. Then one persistent wine server for the whole run: each test
+    # start costs a fraction of a second instead of several.
+    wineboot --init >/dev/null 2>&1 || true
     wineserver -p || true  # one may be running already
     trap 'wineserver -k 2>/dev/null || true' EXIT
   fi
