@@ -1,5 +1,11 @@
 # Build helpers shared by every target of the project.
 
+if(QX_BUILD_FUZZ)
+  # Everything instrumented for libFuzzer and the address sanitizer.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 if(QX_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
@@ -43,6 +49,14 @@ function(qx_service_library)
     target_link_options(${A_NAME} PRIVATE "-Wl,--version-script=${map}")
     set_property(TARGET ${A_NAME} APPEND PROPERTY LINK_DEPENDS ${map})
   endif()
+endfunction()
+
+# qx_add_fuzz_target(<name> <source>): a libFuzzer target over the core.
+function(qx_add_fuzz_target name source)
+  add_executable(${name} ${source})
+  target_link_libraries(${name} PRIVATE qxexpc_core)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  qx_warnings(${name})
 endfunction()
 
 # qx_add_test(NAME <name> SOURCES ... [LIBS ...] [ARGS ...] [C])

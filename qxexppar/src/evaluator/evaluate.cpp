@@ -203,11 +203,7 @@ int32_t ExpEvaluateWalk(ExpWalk* walk, uint32_t* match) {
   if (match == nullptr || walk == nullptr || walk->record == nullptr) return QX_STATUS_MISSING;
   ExpValue result;
   result.type = 0;
-  if (ExpEvalNode(walk, &result) != 0 || result.type != kLogicalType) {
-    *match = 0;
-    return 0;
-  }
-  *match = ExpValueWord(result);
+  *match = ExpEvalNode(walk, &result) == 0 ? ExpMatchOf(result) : 0;
   return 0;
 }
 

@@ -50,6 +50,13 @@ struct ExpWalk {
 void ExpWalkInit(ExpWalk* walk, void* store, const ExpStoreFns* fns, const void* record,
                  ExpReadNodeFn read = nullptr);
 
+// The match a walk's outcome gives: 1 for a true logical value, 0 for a
+// false one or any other value. A logical value read straight from a field
+// ("ldr9") may hold any word; it matches when the word is not 0.
+inline uint32_t ExpMatchOf(const ExpValue& outcome) {
+  return outcome.type == kLogicalType && ExpValueWord(outcome) != 0 ? 1 : 0;
+}
+
 // Evaluates `walk` into *match (1 or 0). Every failure of the walk reads as
 // no match with status 0; -2 only when `match` or the record is missing.
 int32_t ExpEvaluateWalk(ExpWalk* walk, uint32_t* match);

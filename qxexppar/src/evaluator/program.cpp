@@ -238,6 +238,6 @@ int32_t ExpRunProgram(const ExpProgram* program, ExpWalk* walk, uint32_t* match,
     }
   }
   ExpFieldReaderFinish(&walk->fields);
-  *match = status == 0 && slots[kExpResultSlot].type == kLogicalType ? ExpValueWord(slots[kExpResultSlot]) : 0;
+  *match = status == 0 ? ExpMatchOf(slots[kExpResultSlot]) : 0;
   return 0;
 }

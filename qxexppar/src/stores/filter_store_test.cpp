@@ -307,3 +307,15 @@ TEST_F(FilterTest, DeepExpressionsEvaluateUpToTheLimitAndNoDeeper) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FilterTest, ALogicalFieldMatchesWhenItsWordIsNotZero) {
+  // "ldr9" reads a field as a logical value: any non-zero word is a match,
+  // reported as 1 like every other match.
+  EXPECT_EQ(Match("db 0 4 ldr9", Sample(2)), 1);
+  EXPECT_EQ(Match("db 0 4 ldr9", Sample(0)), 0);
+  EXPECT_EQ(Match("not db 0 4 ldr9", Sample(-7)), 0);
+}
+
+}  // namespace
