@@ -21,6 +21,18 @@ void WriteWord(unsigned char* value, std::size_t at, int32_t word) {
 
 }  // namespace
 
+uint64_t ExpListExcludedRangeNodes(uint32_t count, ExpListBlock first) {
+  return first.marker == kExpExcludedRangeMarker ? uint64_t{first.group} * 2 * count : 0;
+}
+
+uint64_t ExpListConstantCount(bool is_range, uint32_t count, ExpListBlock first, ExpListBlock after_ranges) {
+  if (!is_range) return uint64_t{first.group} * count;
+  uint64_t nodes = ExpListExcludedRangeNodes(count, first);
+  ExpListBlock values = nodes > 0 ? after_ranges : first;
+  if (values.marker == kExpExcludedValueMarker) nodes += uint64_t{values.group} * count;
+  return nodes + 2 * uint64_t{count};  // the range's own upper and lower tuples
+}
+
 int32_t ExpListTokenLength(int32_t count) {
   return static_cast<int32_t>(kExpListCountSize + static_cast<std::size_t>(count) * kExpListEntrySize);
 }

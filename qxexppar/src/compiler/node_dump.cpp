@@ -12,8 +12,6 @@ namespace {
 
 // List constants carry their block in `offset`: excluded-range bounds,
 // excluded values, or the list's own values and bounds.
-constexpr int32_t kExcludeRangeMarker = 16;
-constexpr int32_t kExcludeValuesMarker = 17;
 
 std::string FieldsText(const ExpToken& list) {
   ExpListField fields[kExpMaxListFields];
@@ -131,8 +129,8 @@ class InfixWriter {
       if (!TakeConstants(n * NextGroup(), position, &own)) return false;
       if (own.empty()) return Fail(ExpInfixProblem::kListShape, position);
     } else {
-      if (NextMarker() == kExcludeRangeMarker && !TakeConstants(2 * n * NextGroup(), position, &ranges)) return false;
-      if (NextMarker() == kExcludeValuesMarker && !TakeConstants(n * NextGroup(), position, &values)) return false;
+      if (NextMarker() == kExpExcludedRangeMarker && !TakeConstants(2 * n * NextGroup(), position, &ranges)) return false;
+      if (NextMarker() == kExpExcludedValueMarker && !TakeConstants(n * NextGroup(), position, &values)) return false;
       if (!TakeConstants(2 * n, position, &own)) return false;
     }
     std::string text = std::string(list.kind == QX_KIND_VALUES ? "values " : "range ") + std::to_string(n);

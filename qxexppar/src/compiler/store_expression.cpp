@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr int32_t kRangeMarker = -1;  // range bounds and "values" groups keep the scanned offset
-constexpr int32_t kExcludeValuesMarker = 17;
-constexpr int32_t kExcludeRangeMarker = 16;
 
 // The working state of one compilation, all of it released before the
 // compilation returns.
@@ -68,11 +65,11 @@ int32_t ReadPair(Compilation& c, int32_t marker, uint32_t number) {
 // "exclude range" pairs. Leaves in `token` what follows the list.
 int32_t ReadRange(Compilation& c, ExpToken* token, Next* next) {
   int32_t status = StartList(c, token);
-  if (status == 0) status = ReadPair(c, kRangeMarker, 0);
+  if (status == 0) status = ReadPair(c, kExpListMarker, 0);
   if (status == 0) status = ReadNext(c, token, next);
   if (status != 0 || *next == Next::kEndOfText) return status;
   if (token->kind == QX_KIND_EXCLUDE_VALUES) {
-    status = ReadValueGroups(&c.scanner, c.builder, c.group, c.fields, c.count, kExcludeValuesMarker);
+    status = ReadValueGroups(&c.scanner, c.builder, c.group, c.fields, c.count, kExpExcludedValueMarker);
     switch (status) {
       case QX_STATUS_END_OF_TEXT:
         *next = Next::kEndOfText;
@@ -92,7 +89,7 @@ int32_t ReadRange(Compilation& c, ExpToken* token, Next* next) {
     }
   }
   for (uint32_t pair = 1; token->kind == QX_KIND_EXCLUDE_RANGE; ++pair) {
-    status = ReadPair(c, kExcludeRangeMarker, pair);
+    status = ReadPair(c, kExpExcludedRangeMarker, pair);
     if (status == 0) status = ReadNext(c, token, next);
     if (status != 0 || *next == Next::kEndOfText) return status;
   }
@@ -104,7 +101,7 @@ int32_t ReadRange(Compilation& c, ExpToken* token, Next* next) {
 int32_t ReadValues(Compilation& c, ExpToken* token, Next* next) {
   int32_t status = StartList(c, token);
   if (status != 0) return status;
-  status = ReadValueGroups(&c.scanner, c.builder, c.group, c.fields, c.count, kRangeMarker);
+  status = ReadValueGroups(&c.scanner, c.builder, c.group, c.fields, c.count, kExpListMarker);
   switch (status) {
     case QX_STATUS_END_OF_TEXT:
       *next = Next::kEndOfText;

@@ -18,9 +18,6 @@
 namespace {
 
 constexpr int32_t kListOutOfShape = QX_STATUS_NOT_COMPARABLE;
-constexpr int32_t kFieldNotAvailable = QX_STATUS_FIELD_NOT_AVAILABLE;
-constexpr int32_t kExcludedRangeMarker = 16;
-constexpr int32_t kExcludedValueMarker = 17;
 
 // Reads the constant at the next position. A node of another kind ends the
 // scan with -3.
@@ -148,7 +145,7 @@ int32_t ExpEvalList(ExpWalk* walk, const ExpToken* list, ExpValue* result) {
   for (uint32_t i = 0; i < count; ++i) {
     // A field too long for its value area fails the walk; any other
     // extraction result is taken as it is.
-    if (descriptors[i].length < 0 || descriptors[i].length > kExpValueSize) return kFieldNotAvailable;
+    if (descriptors[i].length < 0 || descriptors[i].length > kExpValueSize) return QX_STATUS_FIELD_NOT_AVAILABLE;
     ExpDescribedFieldValue(descriptors[i], &walk->fields, &fields[i]);
   }
   list = nullptr;  // may be the reader's copy, overwritten by the reads below
@@ -156,47 +153,42 @@ int32_t ExpEvalList(ExpWalk* walk, const ExpToken* list, ExpValue* result) {
   result->type = kLogicalType;
   result->length = -1;
   int32_t status = 0;
-  const ExpToken* first = walk->read(walk, walk->position, &status);
-  if (first == nullptr) return status;
-  --walk->position;
-  int32_t marker = first->offset;
-  uint32_t group = first->group;
+  const uint32_t list_position = walk->position - 1;
+  const ExpToken* first_node = walk->read(walk, walk->position, &status);
+  if (first_node == nullptr) return status;
+  const ExpListBlock first{first_node->offset, first_node->group};
+  walk->position = list_position;
 
   uint32_t verdict = 0;
+  ExpListBlock after_ranges{kExpListMarker, 0};
   if (!is_range) {
-    status = ExpScanValues(walk, group, count, fields, &verdict);
+    status = ExpScanValues(walk, first.group, count, fields, &verdict);
   } else {
+    // Each exclusion, once it holds, decides: the nodes after it are skipped.
     bool decided = false;
-    if (marker == kExcludedRangeMarker) {
+    ExpListBlock values = first;
+    if (first.marker == kExpExcludedRangeMarker) {
       uint32_t inside = 0;
-      status = ExpScanRanges(walk, group, count, fields, &inside);
+      status = ExpScanRanges(walk, first.group, count, fields, &inside);
       if (status != 0) return status;
       const ExpToken* next = walk->read(walk, walk->position + 1, &status);
       if (next == nullptr) return status;
-      marker = next->offset;
-      group = next->group;
-      if (inside != 0) {
-        // Excluded: skip an excluded-value block, then the range's own bounds.
-        if (marker == kExcludedValueMarker) walk->position += group * count;
-        walk->position += 2 * count;
-        decided = true;
-      }
+      values = after_ranges = ExpListBlock{next->offset, next->group};
+      decided = inside != 0;
     }
-    if (!decided && marker == kExcludedValueMarker) {
+    if (!decided && values.marker == kExpExcludedValueMarker) {
       uint32_t found = 0;
-      status = ExpScanValues(walk, group, count, fields, &found);
+      status = ExpScanValues(walk, values.group, count, fields, &found);
       if (status != 0) return status;
-      if (found != 0) {
-        walk->position += 2 * count;
-        decided = true;
-      }
+      decided = found != 0;
     }
     if (!decided) status = ExpScanRanges(walk, 1, count, fields, &verdict);
   }
   if (status != 0) return status;
   ExpSetTruth(result, verdict != 0);
   result->length = -1;
-  // The scanners leave the position on the last node consumed.
-  ++walk->position;
+  // In every outcome, the walk goes on after the list's last constant.
+  walk->position = static_cast<uint32_t>(list_position + 1 +
+                                         ExpListConstantCount(is_range, count, first, after_ranges));
   return 0;
 }

@@ -21,7 +21,6 @@
 
 namespace {
 
-constexpr int32_t kFieldNotAvailable = QX_STATUS_FIELD_NOT_AVAILABLE;
 constexpr int32_t kWalkFailed = QX_STATUS_UNSUPPORTED;
 
 const ExpToken* ReadThroughStore(ExpWalk* walk, uint32_t position, int32_t* status) {
@@ -75,7 +74,7 @@ int32_t FetchedValue(ExpWalk* walk, const ExpToken* node, ExpValue* value) {
     ExpFieldReaderFinish(&fetched_fields);
     // A fetch by number takes whatever the extraction left; a field too long
     // for a value area still fails, as it would anywhere else.
-    if (by_number && status == kFieldNotAvailable && FieldFits(field)) status = 0;
+    if (by_number && status == QX_STATUS_FIELD_NOT_AVAILABLE && FieldFits(field)) status = 0;
   }
   qxdbgFree(fetched);
   return status;

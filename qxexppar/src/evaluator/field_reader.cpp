@@ -8,8 +8,7 @@
 
 namespace {
 
-constexpr int32_t kFieldNotAvailable = -1;
-constexpr int32_t kValueNotAvailable = QX_STATUS_FIELD_NOT_AVAILABLE;
+constexpr int32_t kOutsideTheRecord = -1;
 
 bool DecodableKind(uint32_t kind) { return kind == 1 || kind == 2 || kind == 3; }
 
@@ -29,13 +28,13 @@ void PadAfterNul(unsigned char* value, int32_t length) {
     // A header field may run on into the data, but never past the record
     // the header describes.
     int32_t record_size = kRecordHeaderSize + reader->data_bounded;
-    if (length < 0 || length > record_size - offset) return kFieldNotAvailable;
+    if (length < 0 || length > record_size - offset) return kOutsideTheRecord;
     std::memcpy(out, record + offset, static_cast<size_t>(length));
     return 0;
   }
   if (offset >= kRecordHeaderSize) offset -= kRecordDataBias;
-  if (offset > reader->data_length) return kFieldNotAvailable;
-  int32_t status = kFieldNotAvailable;
+  if (offset > reader->data_length) return kOutsideTheRecord;
+  int32_t status = kOutsideTheRecord;
   if (reader->decodable) {
     if (!reader->prepared) {
       reader->previous_form = qxLDRSetReturnType(QX_LDR_RETURN_STORED, reader->context);
@@ -71,7 +70,7 @@ namespace {
 
 [[gnu::always_inline]] inline int32_t ReadValue(ExpFieldReader* fields, int32_t offset, int32_t length, int32_t type,
                                                 int32_t attr1, int32_t attr2, ExpValue* value) {
-  if (length < 0 || length > kExpValueSize) return kValueNotAvailable;
+  if (length < 0 || length > kExpValueSize) return QX_STATUS_FIELD_NOT_AVAILABLE;
   ExpValueClear(value, length);
   int32_t status = ReadField(fields, value->value, offset, length, static_cast<uint32_t>(type),
                              static_cast<uint32_t>(attr1), static_cast<uint32_t>(attr2));
@@ -79,7 +78,7 @@ namespace {
   value->length = length;
   value->attr1 = attr1;
   value->attr2 = attr2;
-  return status == -1 ? kValueNotAvailable : 0;
+  return status == -1 ? QX_STATUS_FIELD_NOT_AVAILABLE : 0;
 }
 
 }  // namespace

@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr int32_t kExcludedRangeMarker = 16;
-constexpr int32_t kExcludedValueMarker = 17;
-
 class Builder {
  public:
   Builder(const ExpToken* nodes, uint32_t count) : nodes_(nodes), count_(count) {}
@@ -113,29 +110,24 @@ class Builder {
     return position >= 1 && position <= count_ ? &nodes_[position - 1] : nullptr;
   }
 
-  // The position after the last constant of the list at `position`, as the
-  // list's evaluation reaches it: its blocks' sizes come from the group
-  // numbers of their first nodes and do not depend on the record.
+  // The position after the last constant of the list at `position`: its
+  // blocks' sizes come from the group numbers of their first nodes and do
+  // not depend on the record.
   bool ListEnd(uint32_t position, uint32_t* end) const {
     ExpListField fields[kExpMaxListFields];
-    const auto count = static_cast<uint64_t>(ExpReadListFields(At(position), fields));
+    const auto count = static_cast<uint32_t>(ExpReadListFields(At(position), fields));
     const ExpToken* first = At(position + 1);
     if (count == 0 || first == nullptr) return false;
-    uint64_t last = position;  // the last node consumed
-    if (At(position)->kind == QX_KIND_VALUES) {
-      last += uint64_t{first->group} * count;
-    } else {
-      int32_t marker = first->offset;
-      uint32_t group = first->group;
-      if (marker == kExcludedRangeMarker) {
-        last += uint64_t{group} * 2 * count;
-        if (last + 1 > count_) return false;
-        marker = At(static_cast<uint32_t>(last + 1))->offset;
-        group = At(static_cast<uint32_t>(last + 1))->group;
-      }
-      if (marker == kExcludedValueMarker) last += uint64_t{group} * count;
-      last += 2 * count;
+    const ExpListBlock first_block{first->offset, first->group};
+    const uint64_t ranges = ExpListExcludedRangeNodes(count, first_block);
+    ExpListBlock after_ranges{kExpListMarker, 0};
+    if (ranges > 0) {
+      const ExpToken* after = ranges < count_ ? At(static_cast<uint32_t>(position + ranges + 1)) : nullptr;
+      if (after == nullptr) return false;
+      after_ranges = {after->offset, after->group};
     }
+    const uint64_t last =
+        position + ExpListConstantCount(At(position)->kind == QX_KIND_RANGE, count, first_block, after_ranges);
     if (last > count_) return false;
     *end = static_cast<uint32_t>(last + 1);
     return true;

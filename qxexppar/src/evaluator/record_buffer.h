@@ -15,8 +15,10 @@
 #include <cstdint>
 #include <cstring>
 
-inline constexpr int32_t kRecordHeaderSize = 384;
-inline constexpr int32_t kRecordBufferSize = 65531;  // header and data together, at most
+#include "qxexpc.h"
+
+inline constexpr int32_t kRecordHeaderSize = QX_RECORD_HEADER_SIZE;
+inline constexpr int32_t kRecordBufferSize = QX_RECORD_BUFFER_SIZE;  // header and data together, at most
 inline constexpr int32_t kRecordDataMax = kRecordBufferSize - kRecordHeaderSize;
 inline constexpr int32_t kRecordIdOffset = 0;
 inline constexpr int32_t kRecordKindOffset = 12;
