@@ -19,12 +19,27 @@ else()
   set(QX_EXPORT_ATTRIBUTE "__attribute__((visibility(\"default\")))")
 endif()
 
-# Warnings on, and errors, in the project's own code.
+# Warnings on in the project's own code. They become errors only where a
+# preset asks for it (CMAKE_COMPILE_WARNING_AS_ERROR), so that a host's own
+# build with another compiler version is never stopped by a new warning.
 function(qx_warnings target)
-  target_compile_options(${target} PRIVATE
-    -Wall -Wextra -Wpedantic -Werror -Wshadow -Wformat=2 -Wcast-align
-    -Wimplicit-fallthrough -Wmissing-declarations
-    $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor -Wold-style-cast>)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4 /permissive-)
+  else()
+    target_compile_options(${target} PRIVATE
+      -Wall -Wextra -Wpedantic -Wshadow -Wformat=2 -Wcast-align
+      -Wimplicit-fallthrough -Wmissing-declarations
+      $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor -Wold-style-cast>)
+  endif()
+endfunction()
+
+# Foreign code builds with its own warnings, never as errors.
+function(qx_foreign_code)
+  foreach(target IN LISTS ARGN)
+    if(TARGET ${target})
+      set_target_properties(${target} PROPERTIES COMPILE_WARNING_AS_ERROR OFF)
+    endif()
+  endforeach()
 endfunction()
 
 # qx_service_library(NAME <name> API <macro> EXPORTS <glob> SOURCES ... [LIBS ...])
@@ -35,7 +50,10 @@ endfunction()
 function(qx_service_library)
   cmake_parse_arguments(A "" "NAME;API;EXPORTS" "SOURCES;LIBS" ${ARGN})
   add_library(${A_NAME} SHARED ${A_SOURCES})
-  target_include_directories(${A_NAME} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include)
+  # Every header of include/ is public: built against here, installed for hosts.
+  file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/include/*.h)
+  target_sources(${A_NAME} PUBLIC FILE_SET HEADERS BASE_DIRS ${CMAKE_CURRENT_SOURCE_DIR}/include
+                 FILES ${headers})
   target_compile_definitions(${A_NAME} PRIVATE "${A_API}=${QX_EXPORT_ATTRIBUTE}")
   if(A_LIBS)
     target_link_libraries(${A_NAME} PRIVATE ${A_LIBS})

@@ -1,5 +1,5 @@
 # Cross build for Windows x86-64 with the mingw-w64 posix-thread toolchain.
-# Test executables run under wine through the crosscompiling emulator.
+# Test executables run under wine (cmake/QxTesting.cmake).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -16,6 +16,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # No compiler runtime DLL has to ship beside the binaries.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -static")
-
-find_program(QX_WINE wine REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${QX_WINE})

@@ -27,6 +27,8 @@
 
 #include <stdint.h>
 
+#include "qxexpc_version.h" /* QXEXPC_VERSION_MAJOR, _MINOR, _PATCH, _STRING */
+
 #ifndef QXEXPC_API
 #define QXEXPC_API
 #endif
