@@ -53,13 +53,15 @@ function(qx_msvc_import_library target)
     return()
   endif()
   qx_file_name(${target} name)
+  file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/msvc)
   set(def ${PROJECT_BINARY_DIR}/msvc/${name}.def)
   set(lib ${PROJECT_BINARY_DIR}/msvc/${name}.lib)
   target_link_options(${target} PRIVATE "-Wl,--output-def,${def}")
-  add_custom_command(TARGET ${target} POST_BUILD
+  add_custom_command(OUTPUT ${lib}
     COMMAND ${QX_DLLTOOL} --machine i386:x86-64 --input-def ${def}
             --dllname $<TARGET_FILE_NAME:${target}> --output-lib ${lib}
-    VERBATIM)
+    DEPENDS ${target} VERBATIM)
+  add_custom_target(${target}_msvc_import_library ALL DEPENDS ${lib})
   install(FILES ${lib} DESTINATION ${CMAKE_INSTALL_LIBDIR})
 endfunction()
 
@@ -71,6 +73,7 @@ function(qx_pkg_config_file target description)
     set(QX_PC_PREFIX ${CMAKE_INSTALL_PREFIX})
   else()
     file(RELATIVE_PATH up /root/${pc_dir} /root)
+    string(REGEX REPLACE "/$" "" up ${up})
     set(QX_PC_PREFIX "\${pcfiledir}/${up}")
   endif()
   qx_file_name(${target} QX_PC_LINK_NAME)
@@ -93,11 +96,12 @@ function(qx_install_target target description)
     set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN/${lib_from_bin}")
     add_executable(qxexpc::${target} ALIAS ${target})
   else()
+    # Linux: libNAME.so.MAJOR.MINOR.PATCH with the SONAME libNAME.so.MAJOR;
+    # Windows: the DLL's image version.
+    set_target_properties(${target} PROPERTIES
+      VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR} INSTALL_RPATH "$ORIGIN")
     if(WIN32)
       qx_msvc_import_library(${target})
-    else()
-      set_target_properties(${target} PROPERTIES
-        VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR} INSTALL_RPATH "$ORIGIN")
     endif()
     qx_pkg_config_file(${target} "${description}")
     add_library(qxexpc::${target} ALIAS ${target})
