@@ -24,11 +24,14 @@ expect_file include/qxexpc/qxexpc.h include/qxexpc/qxexpc_version.h include/qxex
 if [ -n "$toolchain" ]; then
   expect_file bin/w64qxexpc.dll bin/w64qxldra.dll bin/qxexp.exe lib/libw64qxexpc.dll.a lib/w64qxexpc.lib
   for dll in "$prefix"/bin/*.dll; do
-    # The version resource holds its strings in UTF-16.
-    python3 -c 'import sys; sys.exit(("ProductVersion\0\0" + sys.argv[2]).encode("utf-16-le") not in open(sys.argv[1], "rb").read())' \
+    # The version resource holds its strings in UTF-16, each key padded to
+    # a 4-byte boundary before its value.
+    python3 -c 'import re, sys; u = lambda t: t.encode("utf-16-le")
+sys.exit(not re.search(re.escape(u("ProductVersion")) + b"(\0\0)+" + re.escape(u(sys.argv[2])), open(sys.argv[1], "rb").read()))' \
       "$dll" "$version" || fail "no version resource with $version in $dll"
   done
-  host_run() { WINEPATH="$prefix/bin" $run "$1"; }
+  # The host finds the DLLs through wine's search path, in DOS form.
+  host_run() { WINEPATH="Z:$prefix/bin" $run "$1.exe"; }
   rpath=()
   package=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -Dqxexpc_DIR="$prefix/lib/cmake/qxexpc")
 else
@@ -44,6 +47,7 @@ fi
 check_host() {
   local out
   out=$(host_run "$1") || fail "$2: the host failed"
+  out=${out%$'\r'}  # a Windows host ends its line with CR LF
   [ "$out" = "qxexpc $version $(echo "$version" | awk -F. '{ print $1 * 10000 + $2 * 100 + $3 }')" ] ||
     fail "$2: the host printed '$out'"
 }
