@@ -11,7 +11,10 @@
 
 // Writes a record file as a whole or not at all: the records go to a
 // temporary file beside the target, which takes the target's name only on
-// Commit. A writer destroyed before Commit removes its temporary file.
+// Commit. The target is the file a symbolic link leads to, when the name is
+// one; it must be a regular file or none, and a file replaced keeps its
+// permissions. A writer destroyed before Commit, or a tool interrupted
+// before it, removes the temporary file.
 class RecordFileWriter {
  public:
   RecordFileWriter() = default;
@@ -27,7 +30,8 @@ class RecordFileWriter {
   void Abandon();
 
  private:
-  std::string path_;
+  std::string path_;       // as given, for messages
+  std::string target_;     // where the records go
   std::string temporary_;
   std::FILE* file_ = nullptr;
 };
@@ -39,6 +43,7 @@ class RecordFileReader {
   RecordFileReader& operator=(const RecordFileReader&) = delete;
   ~RecordFileReader() { Close(); }
 
+  // "-" reads standard input.
   bool Open(const std::string& path, std::string* error);
   void Close();
   // 1 with the next record in `record` (room for a whole record buffer,
@@ -53,6 +58,7 @@ class RecordFileReader {
  private:
   std::string path_;
   std::FILE* file_ = nullptr;
+  bool owns_file_ = false;  // not standard input
   uint64_t size_ = 0;
   uint64_t position_ = 0;
 };

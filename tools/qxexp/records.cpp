@@ -1,5 +1,6 @@
 // qxexp records: record files made from CSV rows, and shown as tables.
 
+#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -9,6 +10,7 @@
 #include "commands.h"
 #include "csv.h"
 #include "evaluator/record_buffer.h"
+#include "file_system.h"
 #include "record_file.h"
 #include "record_rows.h"
 #include "table.h"
@@ -25,7 +27,9 @@ const char kRecordsUsage[] =
     "      year), 23:59:59, 2/29/2000 10:11:12, Y, or a text (without quotes\n"
     "      of its own). Record n gets rec_id n, record kind 1 and LAYOUT's data\n"
     "      length. A bad cell is reported with its line and column; on any\n"
-    "      error FILE is left as it was.\n"
+    "      error or interruption FILE is left as it was. FILE is a regular\n"
+    "      file or none, and no input; a link is written through, and a file\n"
+    "      replaced keeps its permissions.\n"
     "show  Prints the records of FILE as a table of LAYOUT's fields.\n"
     "\n"
     "A layout names one field per line, written as in expressions:\n"
@@ -68,6 +72,25 @@ bool ReadColumns(const Layout& layout, const std::vector<CsvCell>& header, const
   return true;
 }
 
+// An input by its name, or by its open stream when it has one.
+struct Input {
+  std::string name;
+  std::FILE* stream;
+};
+
+// The input that `output` names, under any name or link: writing there would
+// destroy it. "" when there is none.
+std::string InputNamedBy(const std::string& output, const std::vector<Input>& inputs) {
+  FileId target;
+  if (!FileIdOfPath(output, &target)) return "";
+  for (const Input& input : inputs) {
+    FileId id;
+    const bool known = input.stream != nullptr ? FileIdOfStream(input.stream, &id) : FileIdOfPath(input.name, &id);
+    if (known && id == target) return input.name;
+  }
+  return "";
+}
+
 int RecordsMake(const CommandLine& line) {
   if (line.positional.size() < 2 || line.positional.size() > 3) {
     return UsageError("records", "make takes LAYOUT and at most one CSV file");
@@ -82,8 +105,12 @@ int RecordsMake(const CommandLine& line) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> csv(from_stdin ? nullptr : std::fopen(source.c_str(), "rb"),
                                                        std::fclose);
   if (!from_stdin && csv == nullptr) return InputError("cannot open " + source + ": " + std::strerror(errno));
+  if (from_stdin) ReadStandardInputAsBytes();
+  std::FILE* in = from_stdin ? stdin : csv.get();
+  const std::string input = InputNamedBy(output, {{line.positional[1], nullptr}, {source, in}});
+  if (!input.empty()) return InputError("the output " + output + " is the input " + input + ": give another file");
   uint64_t written = 0;
-  if (!MakeRecords(layout, from_stdin ? stdin : csv.get(), source, output, &written, &error)) {
+  if (!MakeRecords(layout, in, source, output, &written, &error)) {
     return InputError(error);
   }
   std::fprintf(stderr, "qxexp: %llu records written to %s\n", static_cast<unsigned long long>(written),
