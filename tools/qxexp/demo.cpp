@@ -9,24 +9,32 @@
 
 #include "command_line.h"
 #include "commands.h"
+#include "file_system.h"
 #include "progress.h"
 
 const char kDemoUsage[] =
-    "usage: qxexp demo [--records N] [--dir DIR]\n"
+    "usage: qxexp demo [--records N] [--dir DIR] [--force]\n"
     "\n"
     "Writes a sample layout (orders of a shop), N sample orders as CSV rows and\n"
     "their record file into DIR, then runs a handful of filters over them:\n"
     "integers, texts, the priorities of \"and\" and \"or\", dates, decimals, a\n"
     "\"range\" with exclusions, and \"values\". For each it prints the filter, its\n"
-    "explanation, how many records it matched and how fast.\n"
+    "explanation, how many records it matched and how fast. It writes only\n"
+    "files it creates: when one of them is in DIR already, it stops, unless\n"
+    "--force lets it replace them.\n"
     "\n"
     "options:\n"
     "  --records N  how many orders (default 100000)\n"
-    "  --dir DIR    where the files go (default ./qxdata)\n";
+    "  --dir DIR    where the files go (default ./qxdata)\n"
+    "  --force      replace the demo's files in DIR (a link itself, never the file\n"
+    "               it leads to)\n";
 
 namespace {
 
 constexpr unsigned long long kDefaultRecords = 100000;
+// Order numbers count from here, in a signed 4-byte field.
+constexpr unsigned long long kFirstOrder = 100000;
+constexpr unsigned long long kMostRecords = std::numeric_limits<int32_t>::max() - kFirstOrder + 1;
 
 const char kLayout[] =
     "# The sample record of qxexp demo: an order of a shop.\n"
@@ -103,29 +111,72 @@ std::string DateText(uint32_t day) {
   return std::to_string(month + 1) + " " + std::to_string(left + 1) + " " + std::to_string(year);
 }
 
-bool WriteText(const std::string& path, const std::string& text, std::string* error) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
-  if (file == nullptr || std::fwrite(text.data(), 1, text.size(), file.get()) != text.size() ||
-      std::fflush(file.get()) != 0) {
-    *error = "cannot write " + path + ": " + std::strerror(errno);
+using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+// The demo writes only files it creates: none may be there already, unless
+// --force lets it remove them first (a link itself, never what it leads to).
+bool MayCreate(const std::string& path, bool force, std::string* error) {
+  std::error_code failure;
+  const std::filesystem::file_status there = std::filesystem::symlink_status(path, failure);
+  if (!std::filesystem::exists(there)) return true;
+  if (!force) {
+    *error = path + " exists: the demo writes only files it creates (--force replaces them)";
+    return false;
+  }
+  if (!std::filesystem::is_regular_file(there) && !std::filesystem::is_symlink(there)) {
+    *error = path + " exists and is no file the demo may replace";
+    return false;
+  }
+  if (!std::filesystem::remove(path, failure)) {
+    *error = "cannot remove " + path + ": " + failure.message();
     return false;
   }
   return true;
 }
 
-bool WriteOrders(const std::string& path, unsigned long long count, std::string* error) {
-  std::string csv = "order,customer,country,quantity,price,ordered,express,weight\n";
-  Numbers numbers;
-  char row[160];
-  for (unsigned long long i = 0; i < count; ++i) {
-    const uint32_t cents = 50 + numbers.Below(199951);
-    std::snprintf(row, sizeof row, "%llu,%s %s,%s,%u,%u.%02u,%s,%s,%u.%u\n", 100000 + i, Pick(numbers, kFirstNames),
-                  Pick(numbers, kLastNames), Pick(numbers, kCountries), 1 + numbers.Below(100), cents / 100,
-                  cents % 100, DateText(numbers.Below(731)).c_str(), numbers.Below(5) == 0 ? "Y" : "N",
-                  1 + numbers.Below(50), numbers.Below(10));
-    csv += row;
+FilePtr CreateDemoFile(const std::string& path, std::string* error) {
+  FilePtr file(CreateNewFile(path), std::fclose);
+  if (file == nullptr) {
+    *error = errno == EEXIST ? path + " was made by another program meanwhile"
+                             : "cannot create " + path + ": " + std::strerror(errno);
   }
-  return WriteText(path, csv, error);
+  return file;
+}
+
+// Closes `file`, false with a message when any of its bytes did not reach it.
+bool Close(FilePtr file, const std::string& path, std::string* error) {
+  const bool written = std::fflush(file.get()) == 0 && !std::ferror(file.get());
+  const int reason = errno;
+  const bool closed = std::fclose(file.release()) == 0;
+  if (!written || !closed) {
+    *error = "cannot write " + path + ": " + std::strerror(written ? errno : reason);
+    return false;
+  }
+  return true;
+}
+
+bool WriteText(const std::string& path, const std::string& text, std::string* error) {
+  FilePtr file = CreateDemoFile(path, error);
+  if (file == nullptr) return false;
+  std::fwrite(text.data(), 1, text.size(), file.get());
+  return Close(std::move(file), path, error);
+}
+
+// Row after row as they are made: the rows of many orders would not fit in
+// memory at once.
+bool WriteOrders(const std::string& path, unsigned long long count, std::string* error) {
+  FilePtr file = CreateDemoFile(path, error);
+  if (file == nullptr) return false;
+  std::fputs("order,customer,country,quantity,price,ordered,express,weight\n", file.get());
+  Numbers numbers;
+  for (unsigned long long i = 0; i < count && !std::ferror(file.get()); ++i) {
+    const uint32_t cents = 50 + numbers.Below(199951);
+    std::fprintf(file.get(), "%llu,%s %s,%s,%u,%u.%02u,%s,%s,%u.%u\n", kFirstOrder + i, Pick(numbers, kFirstNames),
+                 Pick(numbers, kLastNames), Pick(numbers, kCountries), 1 + numbers.Below(100), cents / 100,
+                 cents % 100, DateText(numbers.Below(731)).c_str(), numbers.Below(5) == 0 ? "Y" : "N",
+                 1 + numbers.Below(50), numbers.Below(10));
+  }
+  return Close(std::move(file), path, error);
 }
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
@@ -137,7 +188,8 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
 int RunDemo(const std::vector<std::string>& args) {
   CommandLine line;
   std::string error;
-  if (!ParseCommandLine(args, {{"--records", nullptr, true}, {"--dir", nullptr, true}}, &line, &error)) {
+  if (!ParseCommandLine(args, {{"--records", nullptr, true}, {"--dir", nullptr, true}, {"--force", nullptr, false}},
+                        &line, &error)) {
     return UsageError("demo", error);
   }
   if (line.Has("--help")) {
@@ -146,10 +198,10 @@ int RunDemo(const std::vector<std::string>& args) {
   }
   if (!line.positional.empty()) return UsageError("demo", "unexpected argument '" + line.positional[0] + "'");
   unsigned long long count = kDefaultRecords;
-  if (line.Has("--records") && (!ParseCount(line.Value("--records"), 1, &count) ||
-                                count > std::numeric_limits<uint32_t>::max() - 100000ull)) {
-    return UsageError("demo", "--records takes a whole number of at least 1");
+  if (line.Has("--records") && (!ParseCount(line.Value("--records"), 1, &count) || count > kMostRecords)) {
+    return UsageError("demo", "--records takes a whole number from 1 to " + std::to_string(kMostRecords));
   }
+  const bool force = line.Has("--force");
   const std::filesystem::path dir = line.Value("--dir", "qxdata");
   std::error_code failure;
   std::filesystem::create_directories(dir, failure);
@@ -157,6 +209,9 @@ int RunDemo(const std::vector<std::string>& args) {
   const std::string layout_path = (dir / "orders.layout").string();
   const std::string csv_path = (dir / "orders.csv").string();
   const std::string records_path = (dir / "orders.records").string();
+  for (const std::string* path : {&layout_path, &csv_path, &records_path}) {
+    if (!MayCreate(*path, force, &error)) return InputError(error);
+  }
 
   const auto start = std::chrono::steady_clock::now();
   Layout layout;
@@ -164,10 +219,16 @@ int RunDemo(const std::vector<std::string>& args) {
       !WriteOrders(csv_path, count, &error)) {
     return InputError(error);
   }
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> csv(std::fopen(csv_path.c_str(), "rb"), std::fclose);
+  FilePtr csv(std::fopen(csv_path.c_str(), "rb"), std::fclose);
   if (csv == nullptr) return InputError("cannot open " + csv_path + ": " + std::strerror(errno));
+  // The records file is made here, empty, so that it too is the demo's own
+  // before the records replace it.
+  if (!WriteText(records_path, "", &error)) return InputError(error);
   uint64_t written = 0;
-  if (!MakeRecords(layout, csv.get(), csv_path, records_path, &written, &error)) return InputError(error);
+  if (!MakeRecords(layout, csv.get(), csv_path, records_path, &written, &error)) {
+    std::filesystem::remove(records_path, failure);
+    return InputError(error);
+  }
   csv.reset();
   std::printf(
       "qxexp demo: %llu sample orders, %d bytes of data each, made in %.2f s:\n"
