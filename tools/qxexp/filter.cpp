@@ -21,12 +21,12 @@ const char kFilterUsage[] =
     "usage: qxexp filter EXPRESSION FILE [--layout LAYOUT] [--count] [--trace N]\n"
     "\n"
     "Evaluates EXPRESSION against every record of FILE, a record file such as\n"
-    "'qxexp records make' writes, and prints the records that match: as a table\n"
-    "of LAYOUT's fields with --layout, else each one's rec_id and its place in\n"
-    "the file. A closing line on standard error tells the records read and\n"
-    "matched and the records evaluated per second; while a large file is read,\n"
-    "a terminal shows how far the pass has come. \"getrecid\" operands fetch\n"
-    "records of FILE by their rec_id.\n"
+    "'qxexp records make' writes (- for standard input), and prints the\n"
+    "records that match: as a table of LAYOUT's fields with --layout, else\n"
+    "each one's rec_id and its place in the file. A closing line on standard\n"
+    "error tells the records read and matched and the records evaluated per\n"
+    "second; while a large file is read, a terminal shows how far the pass has\n"
+    "come. \"getrecid\" operands fetch records of FILE by their rec_id.\n"
     "\n"
     "options:\n"
     "  --layout LAYOUT  print the matching records as a table of LAYOUT's fields\n"
@@ -68,13 +68,13 @@ bool Fetches(const std::vector<ExpToken>& nodes) {
   return false;
 }
 
-bool LoadFetchSource(const std::string& file, FetchSource* source, std::string* error) {
-  RecordFileReader reader;
-  if (!reader.Open(file, error)) return false;
+// Reads every record of the file; the pass then takes them from memory, so
+// that the file is read once (it may be a pipe).
+bool LoadFetchSource(RecordFileReader* reader, FetchSource* source, std::string* error) {
   std::vector<unsigned char> record(kRecordBufferSize);
   uint64_t offset = 0;
   int status;
-  while ((status = reader.Next(record.data(), &offset, error)) > 0) {
+  while ((status = reader->Next(record.data(), &offset, error)) > 0) {
     const size_t at = source->bytes.size();
     source->bytes.insert(source->bytes.end(), record.begin(),
                          record.begin() + kRecordHeaderSize + RecordDataLength(record.data()));
@@ -82,6 +82,33 @@ bool LoadFetchSource(const std::string& file, FetchSource* source, std::string* 
   }
   return status == 0;
 }
+
+// The records of a pass, one after another: read from the file, or taken
+// from the fetch source that holds them all.
+class PassRecords {
+ public:
+  PassRecords(RecordFileReader* reader, const FetchSource* loaded) : reader_(reader), loaded_(loaded) {}
+
+  // As RecordFileReader::Next, with the record in *record.
+  int Next(const unsigned char** record, uint64_t* offset, std::string* error) {
+    if (loaded_ == nullptr) {
+      *record = buffer_.data();
+      return reader_->Next(buffer_.data(), offset, error);
+    }
+    if (position_ == loaded_->bytes.size()) return 0;
+    *record = &loaded_->bytes[position_];
+    *offset = position_;
+    position_ += static_cast<size_t>(kRecordHeaderSize + RecordDataLength(*record));
+    return 1;
+  }
+  uint64_t position() const { return loaded_ == nullptr ? reader_->position() : position_; }
+
+ private:
+  RecordFileReader* reader_;
+  const FetchSource* loaded_;
+  std::vector<unsigned char> buffer_ = std::vector<unsigned char>(kRecordBufferSize);
+  size_t position_ = 0;
+};
 
 struct TraceLine {
   std::string position;
@@ -146,10 +173,11 @@ bool RunFilterPass(const Filter& filter, const FilterPass& pass, FilterCounts* c
   FetchSource fetch_source;
   ExpFetchRecordFn fetch = nullptr;
   if (Fetches(filter.Nodes())) {
-    if (!LoadFetchSource(pass.file, &fetch_source, &error)) return Report(error);
+    if (!LoadFetchSource(&reader, &fetch_source, &error)) return Report(error);
     g_fetch_source = &fetch_source;
     fetch = FetchFromFile;
   }
+  PassRecords records(&reader, fetch != nullptr ? &fetch_source : nullptr);
 
   std::unique_ptr<Table> table;
   if (pass.print_rows) {
@@ -158,30 +186,30 @@ bool RunFilterPass(const Filter& filter, const FilterPass& pass, FilterCounts* c
                 : std::make_unique<Table>(stdout, std::vector<std::string>{"rec_id", "offset"},
                                           std::vector<bool>{true, true});
   }
-  std::vector<unsigned char> record(kRecordBufferSize);
   std::vector<unsigned char> traced;
   uint64_t traced_offset = 0;
   Progress progress(reader.size());
+  const unsigned char* record = nullptr;
   uint64_t offset = 0;
   int status;
-  while ((status = reader.Next(record.data(), &offset, &error)) > 0) {
+  while ((status = records.Next(&record, &offset, &error)) > 0) {
     ++counts->read;
     uint32_t match = 0;
-    QXQFEvaluateExpression(record.data(), filter.handle(), &match, fetch);
+    QXQFEvaluateExpression(record, filter.handle(), &match, fetch);
     if (match != 0) {
       ++counts->matched;
       if (table != nullptr) {
         table->Add(pass.layout != nullptr
-                       ? RecordRow(*pass.layout, record.data())
-                       : std::vector<std::string>{std::to_string(RecordReadU32(record.data(), kRecordIdOffset)),
+                       ? RecordRow(*pass.layout, record)
+                       : std::vector<std::string>{std::to_string(RecordReadU32(record, kRecordIdOffset)),
                                                   std::to_string(offset)});
       }
     }
-    if (pass.trace && traced.empty() && RecordReadU32(record.data(), kRecordIdOffset) == pass.trace_id) {
-      traced.assign(record.begin(), record.begin() + kRecordHeaderSize + RecordDataLength(record.data()));
+    if (pass.trace && traced.empty() && RecordReadU32(record, kRecordIdOffset) == pass.trace_id) {
+      traced.assign(record, record + kRecordHeaderSize + RecordDataLength(record));
       traced_offset = offset;
     }
-    progress.Update(reader.position(), counts->read);
+    progress.Update(records.position(), counts->read);
   }
   counts->seconds = progress.Seconds();
   progress.Finish();
