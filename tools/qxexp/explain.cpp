@@ -34,6 +34,12 @@ void PrintExplanation(std::FILE* out, const std::vector<ExpToken>& nodes) {
     }
   }
   const ExpInfix infix = ExpRenderInfix(nodes.data(), static_cast<uint32_t>(nodes.size()));
+  if (infix.problem == ExpInfixProblem::kTooDeep) {
+    // Only the writing back stops here; the walk evaluates such nodes.
+    std::fprintf(out, "infix: not shown: the grouping nests deeper than %d levels (node %u)\n", kExpInfixMaxDepth,
+                 infix.position);
+    return;
+  }
   if (infix.problem != ExpInfixProblem::kNone) {
     std::fprintf(out, "infix: cannot be written back: %s (node %u); the expression matches no record\n",
                  ExpInfixProblemText(infix.problem), infix.position);
