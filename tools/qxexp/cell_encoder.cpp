@@ -360,15 +360,37 @@ bool IeeeToMbf(const unsigned char* ieee, int32_t length, unsigned char* mbf) {
   return true;
 }
 
-bool Finite(const unsigned char* bytes, int32_t length) {
+// Whether a digit other than 0 comes before any exponent: the number
+// written is not 0.
+bool WritesNonZero(std::string_view text) {
+  for (char c : text) {
+    if (c == 'e' || c == 'E') break;
+    if (c >= '1' && c <= '9') return true;
+  }
+  return false;
+}
+
+// Whether the float or double the literal made holds the number written:
+// the language's reading turns numbers beyond the type into infinities and
+// numbers too close to 0 into 0, without a word.
+bool FloatHolds(std::string_view text, const unsigned char* bytes, int32_t length, std::string* error) {
+  double value;
   if (length == 4) {
     float single;
     std::memcpy(&single, bytes, sizeof single);
-    return std::isfinite(single);
+    value = single;
+  } else {
+    std::memcpy(&value, bytes, sizeof value);
   }
-  double wide;
-  std::memcpy(&wide, bytes, sizeof wide);
-  return std::isfinite(wide);
+  if (!std::isfinite(value)) {
+    *error = std::string(text) + " is beyond what the field holds";
+    return false;
+  }
+  if (value == 0 && WritesNonZero(text)) {
+    *error = std::string(text) + " is too close to 0 for the field, which would hold 0";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -408,10 +430,7 @@ bool EncodeCell(const CellPlan& plan, std::string_view cell, unsigned char* out,
   std::memset(out, 0, length);
   switch (plan.store) {
     case Store::kLiteral:
-      if (plan.form == ExpLiteralForm::kFloat && !Finite(token.value, f.length)) {
-        *error = std::string(text) + " is beyond what the field holds";
-        return false;
-      }
+      if (plan.form == ExpLiteralForm::kFloat && !FloatHolds(text, token.value, f.length, error)) return false;
       std::memcpy(out, token.value, length);
       return true;
     case Store::kBlankText:
@@ -464,6 +483,7 @@ bool EncodeCell(const CellPlan& plan, std::string_view cell, unsigned char* out,
       return true;
     }
     case Store::kBfloat:
+      if (!FloatHolds(text, token.value, f.length, error)) return false;
       if (!IeeeToMbf(token.value, f.length, out)) {
         *error = std::string(text) + " is beyond what a bfloat field holds";
         return false;

@@ -15,9 +15,10 @@
 //   "char"                             the text, then blanks
 // Cells are held to stricter rules than the language's words, so that
 // nothing is stored other than what was written: a number is all number and
-// fits its field (the language would read "12x" as 12 and keep the low bytes
-// of a number too large), a text fits its field and neither begins with white
-// space nor holds a double quote (the language would drop or stop at them).
+// fits its field (the language would read "12x" as 12, keep the low bytes
+// of a number too large and hold 0 for a float too close to 0), a text fits
+// its field and neither begins with white space nor holds a double quote
+// (the language would drop or stop at them).
 // Blanks around a cell that is no text are ignored.
 #ifndef QXEXP_CELL_ENCODER_H
 #define QXEXP_CELL_ENCODER_H

@@ -52,6 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
         Encoding{"db 0 8 timestamp", "1/1/1 0:0:1", "8096980000000000"}, Encoding{"db 0 4 bfloat", "1", "00000081"},
         Encoding{"db 0 8 bfloat", "-2", "0000000000008082"}, Encoding{"db 0 4 bfloat", "0", "00000000"},
         Encoding{"db 0 4 float", "1.5", "0000c03f"}, Encoding{"db 0 8 float", "-2e0", "00000000000000c0"},
+        Encoding{"db 0 4 float", "-0.0e-50", "00000080"},
         Encoding{"db 0 1 logical", "Y", "59"}, Encoding{"db 0 2 logical", "-2", "feff"},
         Encoding{"db 0 1 bit 0.4", "1", "ff"}, Encoding{"db 0 1 bit 0.4", "0", "00"},
         Encoding{"qx 20 2 ldr5", "200", "c800"}, Encoding{"qx 20 2 ldr7", "hi", "6869"}));
@@ -68,6 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
         Encoding{"db 0 4 float", "abc", "error: \"abc\" is not a number"},
         Encoding{"db 0 4 float", "1e39", "error: 1e39 is beyond what the field holds"},
         Encoding{"db 0 4 bfloat", "3e38", "error: 3e38 is beyond what a bfloat field holds"},
+        Encoding{"db 0 8 float", "-0.1e-400", "error: -0.1e-400 is too close to 0 for the field, which would hold 0"},
+        Encoding{"db 0 4 bfloat", "1e-46", "error: 1e-46 is too close to 0"},
         Encoding{"db 0 3 decimal 5.2", "1234", "error: 1234 does not fit the field's 5 digits with 2 decimals"},
         Encoding{"db 0 3 decimal 5.2", "1.234", "error: 1.234 has more than the field's 2 decimals"},
         Encoding{"db 0 3 decimal 5.2", "1e2", "error: \"1e2\" is not a number written with digits and a point"},

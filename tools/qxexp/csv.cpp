@@ -3,6 +3,13 @@
 #include <cerrno>
 #include <cstring>
 
+namespace {
+
+// Cells are texts of the language, which end at a NUL.
+constexpr char kNulInCell[] = "a NUL byte, which no cell may hold";
+
+}  // namespace
+
 int CsvReader::Peek() {
   if (at_ == size_) {
     if (read_failed_ || std::feof(in_)) return kEnd;
@@ -44,6 +51,7 @@ int CsvReader::ReadQuoted(CsvCell* cell, std::string* error) {
       if (read_failed_) return 0;
       return Fail(cell->line, cell->column, "the quoted cell that begins here never ends", error);
     }
+    if (c == '\0') return Fail(line_, column_ - 1, kNulInCell, error);
     if (c != '"') {
       cell->text += static_cast<char>(c);
       continue;
@@ -78,7 +86,8 @@ int CsvReader::ReadRow(std::vector<CsvCell>* cells, std::string* error) {
       column_ = 1;
     }
   }
-  // Empty lines separate nothing.
+  // Empty lines separate nothing, or are empty cells of a single column.
+  const int empty_line = line_;
   while (Peek() == '\n' || Peek() == '\r') Get();
   if (Peek() == kEnd) {
     if (read_failed_) {
@@ -86,6 +95,9 @@ int CsvReader::ReadRow(std::vector<CsvCell>* cells, std::string* error) {
       return -1;
     }
     return 0;
+  }
+  if (line_ != empty_line && first_row_cells_ == 1) {
+    return Fail(empty_line, 1, "an empty line among rows of one cell: write \"\" for an empty cell", error);
   }
   for (;;) {
     CsvCell cell{std::string(), line_, column_};
@@ -95,6 +107,7 @@ int CsvReader::ReadRow(std::vector<CsvCell>* cells, std::string* error) {
     } else {
       for (int c = Peek(); c != ',' && c != '\n' && c != kEnd; c = Peek()) {
         if (c == '"') return Fail(line_, column_, "a quote inside a cell that does not begin with one", error);
+        if (c == '\0') return Fail(line_, column_, kNulInCell, error);
         Get();
         if (c == '\r') {
           if (Peek() == '\n' || Peek() == kEnd) break;
@@ -109,6 +122,9 @@ int CsvReader::ReadRow(std::vector<CsvCell>* cells, std::string* error) {
     }
     cells->push_back(std::move(cell));
     int c = Get();
-    if (c != ',') return 1;
+    if (c != ',') {
+      if (first_row_cells_ == 0) first_row_cells_ = cells->size();
+      return 1;
+    }
   }
 }

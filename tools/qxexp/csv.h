@@ -1,7 +1,10 @@
 // Comma-separated rows: cells separated by commas, rows by line ends (LF or
 // CR LF). A cell that holds commas, quotes or line ends is written in double
-// quotes, a quote inside it doubled ("say ""hi"""). Empty lines are skipped;
-// a UTF-8 byte order mark at the start is ignored.
+// quotes, a quote inside it doubled ("say ""hi"""). Empty lines are skipped,
+// except where they could be rows: in a file whose first row has one cell,
+// an empty line before another row could be an empty cell and is refused
+// ("" is one). No cell holds a NUL byte. A UTF-8 byte order mark at the start
+// is ignored.
 #ifndef QXEXP_CSV_H
 #define QXEXP_CSV_H
 
@@ -45,6 +48,7 @@ class CsvReader {
   int read_errno_ = 0;
   int line_ = 1;
   int column_ = 1;
+  size_t first_row_cells_ = 0;  // 0 until the first row is read
 };
 
 #endif

@@ -55,6 +55,8 @@ TEST(CsvTest, TakesCrLfEmptyLinesAndAByteOrderMark) {
   EXPECT_EQ(read.places[0][0], std::make_pair(1, 1));
   EXPECT_EQ(read.places[2][1], std::make_pair(5, 3));
   EXPECT_EQ(ReadAll("x").rows, (Rows{{"x"}}));  // no line end at the end
+  // One cell a row: an empty cell is written "", empty lines only end it.
+  EXPECT_EQ(ReadAll("a\n1\n\"\"\n2\n\n").rows, (Rows{{"a"}, {"1"}, {""}, {"2"}}));
   EXPECT_TRUE(ReadAll("").rows.empty());
 }
 
@@ -69,8 +71,10 @@ TEST(CsvTest, SaysWhereACellGoesWrong) {
       {"a,b\n1,\"xy\"z\n", "in.csv:2:7: text after the closing quote of a cell"},
       {"a,b\n1,\"xy\n\n", "in.csv:2:3: the quoted cell that begins here never ends"},
       {"a,b\r1,2\n", "in.csv:1:4: a carriage return inside a row"},
+      {"a\n1\n\n2\n", "in.csv:3:1: an empty line among rows of one cell: write \"\" for an empty cell"},
   };
   for (const BadCsv& c : cases) EXPECT_EQ(ReadAll(c.text).error, c.error) << c.text;
+  EXPECT_EQ(ReadAll(std::string("a\n\"x\0\"\n", 7)).error, "in.csv:2:3: a NUL byte, which no cell may hold");
 }
 
 }  // namespace

@@ -57,6 +57,9 @@ class LineParser {
       : source_(source), line_(line), layout_(layout), error_(error) {}
 
   bool Parse(std::string text) {
+    // The scanner would end the line at a NUL and take the words before it.
+    const size_t nul = text.find('\0');
+    if (nul != std::string::npos) return Fail(nul, "a NUL byte, which no layout line may hold");
     size_t comment = text.find('#');
     if (comment != std::string::npos) text.resize(comment);
     for (char& c : text) {
