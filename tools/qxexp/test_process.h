@@ -3,6 +3,7 @@
 #ifndef QXEXP_TEST_PROCESS_H
 #define QXEXP_TEST_PROCESS_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,5 +27,17 @@ std::string ReadFileBytes(const std::string& path);
 std::string ToolPath();
 int RunProcess(const std::string& program, const std::vector<std::string>& args, const std::string& in,
                const std::string& out, const std::string& err);
+
+// SIGINT and SIGTERM, those a test on this system sends.
+enum class Interruption { kInterrupt, kTerminate };
+std::vector<Interruption> InterruptionsOfThisSystem();
+// Starts qxexp with `args`, its standard input a pipe that gets `input` and
+// stays open; once `started()` holds (within 30 s), interrupts the tool.
+// True when that ended it.
+bool InterruptTool(const std::vector<std::string>& args, const std::string& input, Interruption how,
+                   const std::function<bool()>& started);
+
+// Makes a FIFO; false where the system has none.
+bool MakeFifo(const std::string& path);
 
 #endif

@@ -72,3 +72,10 @@ int RunProcess(const std::string& program, const std::vector<std::string>& args,
   }
   return started ? static_cast<int>(exit_code) : -1;
 }
+
+// No console events: wine delivers at most one to the processes a test starts.
+std::vector<Interruption> InterruptionsOfThisSystem() { return {}; }
+bool InterruptTool(const std::vector<std::string>&, const std::string&, Interruption, const std::function<bool()>&) {
+  return false;
+}
+bool MakeFifo(const std::string&) { return false; }

@@ -168,6 +168,7 @@ TEST_F(ToolTest, HelpAndUsage) {
   EXPECT_EQ(RunTool({"records", "make", Path("orders.layout"), Path("orders.csv")}).status, 2);  // no --output
   EXPECT_EQ(RunTool({"records", "drop"}).status, 2);
   EXPECT_EQ(RunTool({"demo", "--records", "0"}).status, 2);
+  EXPECT_NE(RunTool({"demo", "--records", "99999999999"}).err.find("from 1 to 2147383648"), std::string::npos);
 }
 
 TEST_F(ToolTest, ExplainShowsNodesAndGrouping) {
@@ -194,6 +195,12 @@ TEST_F(ToolTest, ExplainShowsNodesAndGrouping) {
   // Words given as separate arguments make one text.
   EXPECT_EQ(RunTool({"explain", "not", "db", "0", "4", "int", "<", "val", "4", "int", "5"}).out,
             RunTool({"explain", "not db 0 4 int < val 4 int 5"}).out);
+
+  std::string deep = "db 0 4 int = val 4 int 1";  // evaluates, but too deep to write back
+  for (int i = 0; i < 500; ++i) deep += " and db 0 4 int = val 4 int 1";
+  run = RunTool({"explain", deep});
+  EXPECT_NE(run.out.find("\ninfix: not shown: the grouping nests deeper than 500 levels"), std::string::npos);
+  EXPECT_EQ(run.out.find("matches no record"), std::string::npos);
 
   run = RunTool({"explain", "not not db 0 4 int > val 4 int 1"});
   EXPECT_EQ(run.status, 0);
@@ -350,12 +357,15 @@ TEST_F(ToolTest, GetrecidFetchesRecordsOfTheSameFile) {
   ToolRun run = RunTool({"filter", "db 0 4 int = getrecid val 2", Path("types.records"), "--count"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "1\n");
+  // Standard input, which can be read once only.
+  run = RunTool({"filter", "db 0 4 int = getrecid val 2", "-", "--count"}, Path("types.records"));
+  EXPECT_EQ(run.err.rfind("qxexp: 3 records read, 1 matched", 0), 0u) << run.err;
 }
 
 struct MakeFailure {
   const char* name;
   const char* layout;  // file name in the work folder
-  const char* csv;     // CSV text
+  std::string csv;     // CSV text
   const char* message; // what standard error must hold
 };
 
@@ -372,8 +382,14 @@ TEST_F(ToolTest, RecordsMakeFailsWholeWithLineAndColumn) {
       {"no header", "types.layout", "", "bad.csv: no header row naming the fields"},
       {"empty number", "types.layout", "id,name\n,a\n", "bad.csv:2:1: field id (db 0 4 int): the cell is empty"},
       {"bad layout", "broken.layout", "id\n1\n", "broken.layout:2:12: not a field reference: QX_STATUS_BAD_LENGTH"},
+      // What the language would read otherwise than written.
+      {"NUL in a cell", "types.layout", std::string("id,name\n1,a\0b\n", 14), "bad.csv:2:4: a NUL byte"},
+      {"empty line among rows of one cell", "types.layout", "name\nA\n\nB\n", "bad.csv:3:1: an empty line"},
+      {"float too close to 0", "types.layout", "mbf\n1e-46\n", "bad.csv:2:1: field mbf (db 66 4 bfloat): 1e-46 is"},
+      {"NUL in a layout", "zero.layout", "a\n1\n", "zero.layout:1:13: a NUL byte"},
   };
   Write("broken.layout", "ok db 0 4 int\nbad db 4 3 int\n");
+  Write("zero.layout", std::string("a db 0 4 int\0b db 4 4 int\n", 26));
   for (const MakeFailure& failure : failures) {
     Write("bad.csv", failure.csv);
     // Over an existing file too, for failures in the header, the rows and
@@ -460,6 +476,69 @@ TEST_F(ToolTest, DemoRunsItsFiltersOverItsRecords) {
       RunTool({"filter", "db 22 2 int >= val 2 int 95", Path("demo/orders.records"), "--count"});
   EXPECT_EQ(count.out, first_count + "\n");
   EXPECT_EQ(fs::file_size(Path("demo/orders.records")), 600u * (kRecordHeaderSize + 42));
+
+  // Only files it creates: none where its files are, unless --force, which
+  // replaces a link itself, never the file it leads to.
+  Write("outside.txt", "outside");
+  std::error_code failure;
+  fs::remove(Path("demo/orders.layout"));
+  fs::create_symlink("../outside.txt", Path("demo/orders.layout"), failure);
+  run = RunTool({"demo", "--records", "5", "--dir", Path("demo")});
+  EXPECT_NE(run.err.find(" exists: the demo writes only files it creates"), std::string::npos) << run.err;
+  EXPECT_EQ(fs::file_size(Path("demo/orders.records")), 600u * (kRecordHeaderSize + 42));
+  EXPECT_EQ(RunTool({"demo", "--records", "5", "--dir", Path("demo"), "--force"}).status, 0);
+  EXPECT_EQ(ReadFileBytes(Path("outside.txt")), "outside");
+  EXPECT_EQ(Lines(ReadFileBytes(Path("demo/orders.csv"))).size(), 6u);
+}
+
+TEST_F(ToolTest, RecordsMakeWritesOnlyARegularFileThatIsNoInput) {
+  Write("input.csv", "id\n1\n");
+  fs::create_directories(Path("folder"));
+  MakeFifo(Path("fifo"));
+  std::error_code failure;
+  fs::create_hard_link(Path("input.csv"), Path("hard.csv"), failure);
+  fs::create_symlink("types.layout", Path("link.layout"), failure);
+  const bool symlinks = !failure;  // not on every system
+  // The output, its standard input ("" for the CSV file), the reason.
+  const std::string refusals[][3] = {
+      {Path("folder"), "", "not a regular file"}, {Path("fifo"), "", "not a regular file"},
+      {Path("input.csv"), "", "is the input " + Path("input.csv")},
+      {Path("hard.csv"), "", "is the input " + Path("input.csv")},
+      {Path("link.layout"), "", "is the input " + Path("types.layout")},
+      {Path("input.csv"), Path("input.csv"), "is the input standard input"}};
+  for (const auto& [output, input, reason] : refusals) {
+    const fs::file_type type = fs::symlink_status(output).type();
+    if (type == fs::file_type::not_found) continue;  // this system has no such file
+    const std::string bytes = type == fs::file_type::regular ? ReadFileBytes(output) : "";
+    ToolRun run = RunTool({"records", "make", Path("types.layout"), input.empty() ? Path("input.csv") : "-", "-o",
+                           output}, input);
+    EXPECT_TRUE(run.status == 2 && run.err.find(reason) != std::string::npos) << output << ": " << run.err;
+    EXPECT_EQ(fs::symlink_status(output).type(), type);
+    EXPECT_EQ(type == fs::file_type::regular ? ReadFileBytes(output) : "", bytes);
+  }
+  // A file replaced keeps its permissions; a link leads to it.
+  Write("private.records", "old");
+  fs::permissions(Path("private.records"), fs::perms::owner_read | fs::perms::owner_write);
+  const fs::perms permissions = fs::status(Path("private.records")).permissions();
+  fs::create_symlink("private.records", Path("link.records"), failure);
+  const std::string output = symlinks ? Path("link.records") : Path("private.records");
+  EXPECT_EQ(RunTool({"records", "make", Path("types.layout"), Path("types.csv"), "-o", output}).status, 0);
+  EXPECT_EQ(ReadFileBytes(Path("private.records")), ReadFileBytes(Path("types.records")));
+  EXPECT_EQ(fs::status(Path("private.records")).permissions(), permissions);
+  EXPECT_EQ(fs::is_symlink(output), symlinks);
+}
+
+TEST_F(ToolTest, InterruptedMakeLeavesNoTemporaryFile) {
+  // More rows than the tool reads at once: it writes, then waits for more.
+  std::string csv = "id\n";
+  for (int id = 1; id <= 30000; ++id) csv += std::to_string(id) + "\n";
+  Write("kept.records", "kept");
+  for (Interruption how : InterruptionsOfThisSystem()) {
+    EXPECT_TRUE(InterruptTool({"records", "make", Path("types.layout"), "-o", Path("kept.records")}, csv, how,
+                              [] { return FilesStartingWith("kept.records.tmp").size() == 1; }));
+    EXPECT_EQ(FilesStartingWith("kept.records"), std::vector<std::string>{"kept.records"});
+    EXPECT_EQ(ReadFileBytes(Path("kept.records")), "kept");
+  }
 }
 
 }  // namespace
