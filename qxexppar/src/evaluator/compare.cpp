@@ -16,6 +16,8 @@ int32_t StoreNumber(uint32_t type, uint32_t number, ExpValue* result) {
   int32_t width = type == 1 || type == 2 ? 2 : type == 3 || type == 4 ? 4 : type == 5 || type == 6 ? 1 : 0;
   if (width == 0) return QX_STATUS_NOT_COMPARABLE;
   result->length = width;
+  result->attr1 = 0;
+  result->attr2 = 0;
   ExpValueClear(result, width);
   std::memcpy(result->value, &number, static_cast<size_t>(width));  // the low-order bytes
   return QX_STATUS_OK;

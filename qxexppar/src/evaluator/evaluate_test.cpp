@@ -1,15 +1,19 @@
 // The walk over hand-built node sequences: order, failures read as no
-// match, depth, fetches. Whole texts through the compiler are tested with
-// the in-memory filters.
+// match, depth, fetches, values computed from scratch memory that held
+// something else. Whole texts through the compiler are tested with the
+// in-memory filters.
 
 #include "evaluator/evaluate.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstring>
 #include <vector>
 
 #include "compiler/test_store.h"
+#include "evaluator/program.h"
 #include "evaluator/record_buffer.h"
 #include "platform/allocation_testing.h"
 #include "qxdbg_testing.h"
@@ -67,6 +71,11 @@ class WalkTest : public ::testing::Test {
     int32_t status = ExpEvaluate(&store_, &fns, &match, record_.data());
     if (status != 0) return -100 - status;
     return static_cast<int32_t>(match);
+  }
+  void Compile(const std::string& text) {
+    store_.nodes.clear();
+    ExpStoreFns fns = store_.Fns();
+    ASSERT_EQ(QXExpStoreExpression(&store_, &fns, text.c_str(), static_cast<int32_t>(text.size()), 0), 0) << text;
   }
   std::vector<unsigned char> record_;
   TestStore store_;
@@ -208,6 +217,60 @@ TEST_F(WalkTest, NoMemoryForAFetchReadsAsNoMatch) {
   ASSERT_EQ(ExpEvaluate(&store_, &fns, &match, record_.data()), 0);
   qxdbgFailNthAllocation(0);
   EXPECT_EQ(match, 0u);
+}
+
+// Leaves `byte` in the stack below the caller's frame, where the next call
+// keeps its scratch values.
+[[gnu::noinline]] void PoisonStack(unsigned char byte) {
+  volatile unsigned char area[1 << 16];
+  for (auto& b : area) b = byte;
+}
+
+const ExpToken* ReadTestStore(ExpWalk* walk, uint32_t position, int32_t* status) {
+  auto* store = static_cast<TestStore*>(walk->store);
+  *status = TestStore::Get(store, position, &walk->scratch);
+  return *status == 0 ? &walk->scratch : nullptr;
+}
+
+TEST_F(WalkTest, ComputedValuesCarryNoAttributesWhateverTheScratchHeld) {
+  // A "bit" right operand masks the left one with the left's own mask:
+  // outcomes, sums and lists have none (0), so they read as 0.
+  const struct {
+    const char* text;
+    int32_t match;
+  } kCases[] = {
+      {"db 0 4 int = val 4 int 10 = val 1 bit 0.1 1", 0},
+      {"db 0 4 int = val 4 int 10 = val 1 bit 0.1 0", 1},
+      {"db 0 4 int + db 4 4 int = val 1 bit 0.255 0", 1},
+      {"values 1 db 0 4 int val 4 int 10 = val 1 bit 0.1 0", 1},
+      {"range 1 db 0 4 int val 4 int 1 val 4 int 20 = val 1 bit 0.1 0", 1},
+      {"( not db 0 4 int = val 4 int 9 ) = val 1 bit 0.1 0", 1},
+  };
+  for (unsigned char poison : {0x00, 0xA5, 0xFF}) {
+    for (const auto& c : kCases) {
+      Compile(c.text);
+      ExpStoreFns fns = store_.Fns();
+      uint32_t match = 77;
+      PoisonStack(poison);
+      ASSERT_EQ(ExpEvaluate(&store_, &fns, &match, record_.data()), 0);
+      EXPECT_EQ(match, static_cast<uint32_t>(c.match)) << "walk: " << c.text << " poison " << int{poison};
+
+      ExpProgram program;
+      ASSERT_TRUE(ExpBuildProgram(store_.nodes.data(), static_cast<uint32_t>(store_.nodes.size()), &program));
+      uint32_t slots = 0;
+      for (const ExpProgramStep* s = program.steps; s != program.steps + program.step_count; ++s) {
+        slots = std::max({slots, s->step.target + 1u, s->step.right + 1u, s->step.left + 1u});
+      }
+      std::memset(static_cast<void*>(program.slots), poison, slots * sizeof(ExpValue));
+      ExpWalk walk;
+      ExpWalkInit(&walk, &store_, &fns, record_.data(), ReadTestStore);
+      uint32_t last_read = 0;
+      match = 77;
+      ASSERT_EQ(ExpRunProgram(&program, &walk, &match, &last_read), 0);
+      EXPECT_EQ(match, static_cast<uint32_t>(c.match)) << "program: " << c.text << " poison " << int{poison};
+      ExpFreeProgram(&program);
+    }
+  }
 }
 
 }  // namespace

@@ -72,9 +72,13 @@ inline uint32_t ExpValueWord(const ExpValue& v) {
   return word;
 }
 
+// Makes `result` a truth. Like every value the walk computes (sums too), it
+// carries no attributes: a "bit" rule meeting it reads a mask of 0.
 inline void ExpSetTruth(ExpValue* result, bool truth) {
   result->type = kLogicalType;
   result->length = 4;
+  result->attr1 = 0;
+  result->attr2 = 0;
   ExpValueClear(result, 4);
   result->value[0] = truth ? 1 : 0;
 }
