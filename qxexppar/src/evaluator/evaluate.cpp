@@ -168,7 +168,8 @@ int32_t ExpEvalNode(ExpWalk* walk, ExpValue* result) {
     return status;
   };
   int32_t status = 0;
-  for (;;) {
+  ExpProgress progress = ExpProgress::kWaiting;
+  while (progress == ExpProgress::kWaiting) {
     const ExpToken* node = walk->read(walk, walk->position, &status);
     if (node == nullptr) break;
     const uint32_t position = walk->position++;
@@ -187,15 +188,14 @@ int32_t ExpEvalNode(ExpWalk* walk, ExpValue* result) {
     }
     ExpStep step = order.Operand(node, position);
     if (status = run(step); status != 0) break;
-    status = order.HandUp(step.target, run);
-    if (status != 0) break;
+    progress = order.HandUp(step.target, run, &status);
   }
   ExpFieldReaderFinish(&walk->fields);
-  if (status == 1) {
+  if (progress == ExpProgress::kComplete) {
     ExpValueCopy(result, slots.data()[kExpResultSlot]);
     return 0;
   }
-  return status;
+  return status != 0 ? status : kWalkFailed;
 }
 
 int32_t ExpEvaluateWalk(ExpWalk* walk, uint32_t* match) {

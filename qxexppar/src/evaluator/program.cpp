@@ -45,9 +45,8 @@ class Builder {
       record(step);
       steps_.back().end = next;
       position = next;
-      if (order_.HandUp(step.target, record) == 1) {
-        return true;
-      }
+      int32_t status = 0;
+      if (order_.HandUp(step.target, record, &status) == ExpProgress::kComplete) return true;
     }
   }
 

@@ -42,6 +42,15 @@ struct ExpStep {
 inline constexpr uint16_t kExpResultSlot = 0;
 inline constexpr uint16_t kExpFirstPendingSlot = 3;
 
+// Where a walk stands after a value was handed up. Kept apart from the
+// statuses of steps and stores, which may be any number, positive ones
+// included.
+enum class ExpProgress : uint8_t {
+  kWaiting,   // an operator still waits for its left operand
+  kComplete,  // the expression's value is in the result slot
+  kFailed,    // a step failed
+};
+
 // The slots a walk needs with operators waiting `depth` deep.
 inline uint32_t ExpSlotsFor(uint32_t depth) { return kExpFirstPendingSlot + depth; }
 
@@ -72,34 +81,31 @@ class ExpWalkOrder {
   }
 
   // Hands the value just made in slot `value` up to the operators waiting
-  // for it: each "not" and
-  // each operator whose operands are now both made is given to `apply`, in
-  // order, as a step. Returns 1 when the expression is complete (its value
-  // is in the result slot), 0 when an operator still waits for its left
-  // operand, or the first non-zero status `apply` returns.
+  // for it: each "not" and each operator whose operands are now both made
+  // is given to `apply`, in order, as a step. When `apply` returns a
+  // non-zero status, that status is left in *status and the walk has failed.
   template <typename Apply>
-  int32_t HandUp(uint16_t value, Apply&& apply) {
+  ExpProgress HandUp(uint16_t value, Apply&& apply, int32_t* status) {
     while (size_ > 0) {
       Pending& op = pending_.data()[size_ - 1];
       if (op.kind == QX_KIND_NOT) {
-        if (int32_t status = apply(ExpStep{ExpAction::kNot, value, 0, 0, op.kind, op.position, nullptr});
-            status != 0) {
-          return status;
-        }
+        *status = apply(ExpStep{ExpAction::kNot, value, 0, 0, op.kind, op.position, nullptr});
+        if (*status != 0) return ExpProgress::kFailed;
         --size_;
         continue;
       }
       if (!op.have_right) {
         op.have_right = true;
-        return 0;
+        return ExpProgress::kWaiting;
       }
       uint16_t outcome = PlaceFor(size_ - 1, value);
       ExpStep step{ExpAction::kApply, outcome, PendingSlot(size_ - 1), value, op.kind, op.position, nullptr};
-      if (int32_t status = apply(step); status != 0) return status;
+      *status = apply(step);
+      if (*status != 0) return ExpProgress::kFailed;
       --size_;
       value = outcome;
     }
-    return 1;
+    return ExpProgress::kComplete;
   }
 
  private:
