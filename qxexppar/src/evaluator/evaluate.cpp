@@ -1,7 +1,7 @@
 // The evaluation walk. It keeps its own stack of pending operators rather
 // than recursing, so that no expression, however deep, can exhaust the
 // thread's stack: the first few levels live in the walk's frame, deeper ones
-// in one block that grows as needed, up to kExpMaxDepth levels.
+// in one block that grows as needed. Only memory bounds the nesting.
 //
 // Values are computed where they are needed: an operator's right operand
 // straight into its pending entry, a left operand into one of two scratch
@@ -175,7 +175,7 @@ int32_t ExpEvalNode(ExpWalk* walk, ExpValue* result) {
     const uint32_t position = walk->position++;
     ExpKindClass kind_class = ExpKindClassOf(node->kind);
     if (kind_class == ExpKindClass::kInfix || kind_class == ExpKindClass::kPrefix) {
-      if (!slots.Reserve(ExpSlotsFor(order.depth() + 1), ExpSlotsFor(kExpMaxDepth)) ||
+      if (!slots.Reserve(ExpSlotsFor(order.depth() + 1)) ||
           !order.Push(node->kind, position)) {
         status = kWalkFailed;
         break;

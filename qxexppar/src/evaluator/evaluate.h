@@ -15,10 +15,6 @@
 #include "evaluator/field_reader.h"
 #include "qxexpc.h"
 
-// Deepest nesting of operators a walk accepts; deeper expressions fail the
-// walk (no match) instead of exhausting memory.
-inline constexpr uint32_t kExpMaxDepth = 10000;
-
 struct ExpWalk;
 
 // Told of every node the walk evaluates: an operand when its value is made,
@@ -69,10 +65,10 @@ int32_t ExpEvaluate(void* store, const ExpStoreFns* fns, uint32_t* match, const 
 // `result`, leaving the position on the first node after the subtree, and
 // restores the field-conversion service's return form before returning.
 // Returns 0, or the status that failed the walk: a store status, -1 (an
-// unknown node kind, "not" of a non-logical value, no memory, nesting deeper
-// than kExpMaxDepth), -2 (a fetch without FetchRecord), -3 (a list node or
-// list constant out of shape), -17 (a field not available), or a comparison
-// status.
+// unknown node kind, "not" of a non-logical value, no memory for a fetch or
+// for the waiting operators), -2 (a fetch without FetchRecord), -3 (a list
+// node or list constant out of shape), -17 (a field not available), or a
+// comparison status.
 int32_t ExpEvalNode(ExpWalk* walk, ExpValue* result);
 
 // A "values" or "range" node: the fields' tuple against the list constants

@@ -140,12 +140,22 @@ std::vector<ExpToken> DeepNots(uint32_t depth) {
   return nodes;
 }
 
-TEST_F(WalkTest, DeepNestingIsEvaluatedUpToTheLimitAndRefusedBeyond) {
-  // kExpMaxDepth - 1 "not"s and the "=": kExpMaxDepth pending operators.
-  EXPECT_EQ(Match(DeepNots(kExpMaxDepth - 1)), (kExpMaxDepth - 1) % 2 == 0 ? 1 : 0);
-  EXPECT_EQ(Match(DeepNots(kExpMaxDepth - 2)), (kExpMaxDepth - 2) % 2 == 0 ? 1 : 0);
-  EXPECT_EQ(Match(DeepNots(kExpMaxDepth)), 0);
-  EXPECT_EQ(Match(DeepNots(kExpMaxDepth + 100)), 0);
+// "x0 = v or x0 = 1001 or x0 = 1002 ...": a flat chain whose "or"s all wait
+// for their left operands, the term with `v` read last.
+std::vector<ExpToken> OrChain(uint32_t terms, int32_t v) {
+  std::vector<ExpToken> nodes;
+  for (uint32_t i = terms; i >= 1; --i) {
+    if (i > 1) nodes.push_back(Op(QX_KIND_OR));
+    nodes.insert(nodes.end(), {Op(QX_KIND_EQ), Int32(i == 1 ? v : 1000 + static_cast<int32_t>(i)), IntField(0)});
+  }
+  return nodes;
+}
+
+TEST_F(WalkTest, OnlyMemoryBoundsTheWaitingOperators) {
+  EXPECT_EQ(Match(DeepNots(100000)), 1);
+  EXPECT_EQ(Match(DeepNots(100001)), 0);
+  EXPECT_EQ(Match(OrChain(100000, 10)), 1);
+  EXPECT_EQ(Match(OrChain(100000, 11)), 0);
 }
 
 TEST_F(WalkTest, NoMemoryForDeepNestingReadsAsNoMatch) {

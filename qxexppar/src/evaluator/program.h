@@ -38,8 +38,8 @@ struct ExpProgram {
 // Works out the program of the nodes at positions 1 to `count`
 // (`nodes[i]` at position i + 1). False, with nothing allocated, when the
 // nodes hold what a program does not cover (record fetches, kinds the walk
-// refuses, lists whose extent cannot be told, a node the walk would miss,
-// nesting beyond kExpMaxDepth) or no memory is left: the walk then runs over
+// refuses, lists whose extent cannot be told, a node the walk would miss)
+// or no memory is left: the walk then runs over
 // the nodes themselves.
 bool ExpBuildProgram(const ExpToken* nodes, uint32_t count, ExpProgram* program);
 

@@ -31,16 +31,16 @@ enum class ExpAction : uint8_t {
 
 struct ExpStep {
   ExpAction action;
-  uint16_t target;
-  uint16_t right;                  // kApply
-  uint16_t left;                   // kApply
+  uint32_t target;
+  uint32_t right;                  // kApply
+  uint32_t left;                   // kApply
   int32_t kind;                    // the node's kind, or the operator's
   uint32_t position;               // the node's position
   const ExpToken* node;            // operands: the node
 };
 
-inline constexpr uint16_t kExpResultSlot = 0;
-inline constexpr uint16_t kExpFirstPendingSlot = 3;
+inline constexpr uint32_t kExpResultSlot = 0;
+inline constexpr uint32_t kExpFirstPendingSlot = 3;
 
 // Where a walk stands after a value was handed up. Kept apart from the
 // statuses of steps and stores, which may be any number, positive ones
@@ -64,9 +64,9 @@ class ExpWalkOrder {
   uint32_t depth() const { return size_; }
 
   // An operator node: it waits for its operands. False when no memory is
-  // left or the nesting would pass kExpMaxDepth.
+  // left (or, beyond any memory, its slot would have no number).
   bool Push(int32_t kind, uint32_t position) {
-    if (!pending_.Reserve(size_ + 1, kExpMaxDepth)) return false;
+    if (size_ >= UINT32_MAX - kExpFirstPendingSlot || !pending_.Reserve(size_ + 1)) return false;
     pending_.data()[size_++] = Pending{kind, position, false};
     return true;
   }
@@ -77,7 +77,7 @@ class ExpWalkOrder {
                        : node->kind == QX_KIND_FIELD ? ExpAction::kField
                        : node->kind == QX_KIND_VALUES || node->kind == QX_KIND_RANGE ? ExpAction::kList
                                                                                      : ExpAction::kFetch;
-    return ExpStep{action, PlaceFor(size_, UINT16_MAX), 0, 0, node->kind, position, node};
+    return ExpStep{action, PlaceFor(size_, UINT32_MAX), 0, 0, node->kind, position, node};
   }
 
   // Hands the value just made in slot `value` up to the operators waiting
@@ -85,7 +85,7 @@ class ExpWalkOrder {
   // is given to `apply`, in order, as a step. When `apply` returns a
   // non-zero status, that status is left in *status and the walk has failed.
   template <typename Apply>
-  ExpProgress HandUp(uint16_t value, Apply&& apply, int32_t* status) {
+  ExpProgress HandUp(uint32_t value, Apply&& apply, int32_t* status) {
     while (size_ > 0) {
       Pending& op = pending_.data()[size_ - 1];
       if (op.kind == QX_KIND_NOT) {
@@ -98,7 +98,7 @@ class ExpWalkOrder {
         op.have_right = true;
         return ExpProgress::kWaiting;
       }
-      uint16_t outcome = PlaceFor(size_ - 1, value);
+      uint32_t outcome = PlaceFor(size_ - 1, value);
       ExpStep step{ExpAction::kApply, outcome, PendingSlot(size_ - 1), value, op.kind, op.position, nullptr};
       *status = apply(step);
       if (*status != 0) return ExpProgress::kFailed;
@@ -115,12 +115,12 @@ class ExpWalkOrder {
     bool have_right;
   };
 
-  static uint16_t PendingSlot(uint32_t depth) { return static_cast<uint16_t>(kExpFirstPendingSlot + depth); }
+  static uint32_t PendingSlot(uint32_t depth) { return kExpFirstPendingSlot + depth; }
 
   // The slot of the value that the operators below entry `above` wait for:
   // the right operand of the nearest binary operator that has none yet, else
   // its left operand (the left slot other than `busy`), else the result.
-  uint16_t PlaceFor(uint32_t above, uint16_t busy) const {
+  uint32_t PlaceFor(uint32_t above, uint32_t busy) const {
     for (uint32_t i = above; i-- > 0;) {
       const Pending& op = pending_.data()[i];
       if (op.kind == QX_KIND_NOT) continue;

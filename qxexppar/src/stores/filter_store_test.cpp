@@ -296,14 +296,28 @@ std::string NestedNots(int depth) {
   return text;
 }
 
-TEST_F(FilterTest, DeepExpressionsEvaluateUpToTheLimitAndNoDeeper) {
-  TestRecord record = Sample();
-  EXPECT_EQ(Match(NestedNots(2000), record), 1);   // an even number of "not"s
-  EXPECT_EQ(Match(NestedNots(2001), record), 0);
-  // kExpMaxDepth operators may wait at once ("=" is one of them); one more
-  // fails the walk, which reads as no match.
-  EXPECT_EQ(Match(NestedNots(static_cast<int>(kExpMaxDepth) - 2), record), 1);
-  EXPECT_EQ(Match(NestedNots(static_cast<int>(kExpMaxDepth)), record), 0);
+// "a = 1 or a = 2 or ...", flat, or each term but the first in parentheses
+// around the rest; the term that matches (a = 17) comes last.
+std::string OrChain(int terms, bool nested) {
+  std::string text;
+  for (int i = 1; i < terms; ++i) text += "db 0 4 int = val 4 int " + std::to_string(1000 + i) + (nested ? " or ( " : " or ");
+  text += "db 0 4 int = val 4 int 17";
+  if (nested) for (int i = 1; i < terms; ++i) text += " )";
+  return text;
+}
+
+TEST_F(FilterTest, OnlyMemoryBoundsHowDeepOperatorsWait) {
+  const TestRecord records[] = {Sample(17), Sample(18)};
+  for (const std::string& text : {NestedNots(100000), OrChain(100000, false), OrChain(100000, true)}) {
+    FilterHandle* handle = nullptr;
+    ASSERT_EQ(QXQFStoreExpression(text.c_str(), &handle), 0);
+    for (const TestRecord& record : records) {
+      uint32_t match = 99;
+      EXPECT_EQ(QXQFEvaluateExpression(record.data(), handle, &match, nullptr), 0);
+      EXPECT_EQ(match, &record == records ? 1u : 0u) << text.substr(0, 40);
+    }
+    EXPECT_EQ(QXQFDeleteExpression(handle), 0);
+  }
 }
 
 }  // namespace
