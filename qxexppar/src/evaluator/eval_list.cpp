@@ -43,8 +43,10 @@ bool SameValue(const ExpToken* node, const ExpValue& field) {
       float a, b;
       std::memcpy(&a, node->value, 4);
       std::memcpy(&b, field.value, 4);
+      // The difference is taken in single precision; the tolerance is the
+      // same 0.001 as for doubles, not the float nearest it (a little above).
       float difference = a - b;
-      return std::fabs(difference) <= 0.001f;
+      return std::fabs(static_cast<double>(difference)) <= 0.001;
     }
     case 61: {
       int32_t a[2], b[2];

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 
 #include <cstring>
 #include <vector>
@@ -332,6 +333,48 @@ TEST_F(WalkTest, EveryStoreStatusAtEveryReadFailsTheWalk) {
       ASSERT_EQ(failed_status, 0);
       EXPECT_EQ(match, 0u) << "read " << k << " of " << reads << " failed with " << status;
     }
+  }
+}
+
+// "values" compares stored bytes, with a tolerance for codes 62 and 59
+// (0.001, the float difference held as taken) and 61 (300 in the first word).
+TEST_F(WalkTest, ValuesToleranceOfFloatingAndStampCodes) {
+  struct Case {
+    int32_t type;
+    int32_t length;
+    uint64_t field;
+    uint64_t constant;
+    int32_t match;
+  };
+  auto d = [](double v) { return std::bit_cast<uint64_t>(v); };
+  auto f = [](float v) { return uint64_t{std::bit_cast<uint32_t>(v)}; };
+  auto words = [](int32_t first, int32_t second) {
+    return uint64_t{static_cast<uint32_t>(first)} | uint64_t{static_cast<uint32_t>(second)} << 32;
+  };
+  const Case kCases[] = {
+      {62, 8, d(1.0), d(1.0009), 1},
+      {62, 8, d(1.0), d(1.0011), 0},
+      {59, 4, f(0.0f), f(0.0009f), 1},
+      {59, 4, f(0.0f), f(0.001f), 0},  // 0.001f is a little above 0.001
+      {59, 4, f(2.0f), f(2.0011f), 0},
+      {61, 8, words(1000, 7), words(700, 7), 1},
+      {61, 8, words(1000, 7), words(699, 7), 0},
+      {61, 8, words(1000, 7), words(1000, 8), 0},
+  };
+  for (const Case& c : kCases) {
+    std::memcpy(&record_[kRecordHeaderSize], &c.field, 8);
+    ExpToken list = Op(QX_KIND_VALUES);
+    const ExpListField field{kRecordDataBias, c.length, c.type, 0, 0};
+    ExpWriteListFields(&list, &field, 1);
+    list.length = ExpListTokenLength(1);
+    ExpToken constant{};
+    constant.kind = QX_KIND_LITERAL;
+    constant.type = c.type;
+    constant.offset = kExpListMarker;
+    constant.length = c.length;
+    constant.group = 1;
+    std::memcpy(constant.value, &c.constant, 8);
+    EXPECT_EQ(Match({list, constant}), c.match) << c.type << ": " << std::hex << c.field << " " << c.constant;
   }
 }
 
