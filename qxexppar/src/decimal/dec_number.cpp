@@ -416,8 +416,9 @@ int32_t DecToText(const DecNumber* number, char* out, int32_t size, int32_t* len
     std::memcpy(p, digits, static_cast<size_t>(whole));
     p += whole;
     if (limit - whole < 3) {
-      // No room for the point and a digit.
-      cut = PutFraction(&p, digits + whole, -e, 0);
+      // No room for the point and a digit: the text ends before the point,
+      // which counts as digits left out even when they are all '0'.
+      cut = true;
     } else {
       *p++ = '.';
       cut = PutFraction(&p, digits + whole, -e, limit - whole - 2);

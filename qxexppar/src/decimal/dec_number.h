@@ -90,7 +90,8 @@ int32_t DecFromText(const char* text, DecNumber* number, uint16_t precision, int
 // fraction places keeps them ("0.000"). Returns
 //  - kDecOk;
 //  - kDecDigitsDropped: done, but digits other than '0' after the point were
-//    left out for lack of room;
+//    left out for lack of room, or the text ended before the point because
+//    fewer than three places were left for it;
 //  - kDecTooLarge: the text does not fit; `length` is not stored and `out`
 //    holds nothing usable.
 int32_t DecToText(const DecNumber* number, char* out, int32_t size, int32_t* length);

@@ -226,7 +226,8 @@ INSTANTIATE_TEST_SUITE_P(Limits, DecToTextRoom, testing::Values(
     SizeCase{"12.345", 3, 6, kDecDigitsDropped, "12.34"},
     SizeCase{"12.345", 3, 4, kDecDigitsDropped, "12"},
     SizeCase{"12.345", 3, 3, kDecTooLarge, ""},
-    SizeCase{"100E-2", 2, 3, kDecOk, "1"},
+    SizeCase{"100E-2", 2, 3, kDecDigitsDropped, "1"},  // no room for the point: cut, though only by zeros
+    SizeCase{"100E-2", 2, 4, kDecOk, "1.0"},
     SizeCase{"1E511", 0, 600, kDecTooLarge, ""}));
 
 TEST(DecToText, WritesUpTo511Characters) {

@@ -123,21 +123,25 @@ def to_text(number, size):
         elif limit < zeros + 3:
             return -8, None
         head, fraction, room = "0.", "0" * zeros + digits, limit - 3
+        ended = False
     else:
         whole = n - places
         if limit <= (3 if whole == 0 else whole + 1):
             return -8, None
-        if limit - whole < 3:
+        # Fewer than three places before the limit: the text ends before the
+        # point, which is -7 even when only zeros followed.
+        ended = limit - whole < 3
+        if ended:
             head, fraction, room = digits[:whole], digits[whole:], 0
         else:
             head, fraction, room = digits[:whole] + ".", digits[whole:], limit - whole - 2
     shown, cut = fraction[:room], fraction[room:]
     text = sign + head + shown
-    status = -7 if cut.strip("0") else 0
+    status = -7 if ended or cut.strip("0") else 0
     value = Decimal(text.rstrip("."))
-    if status == 0 and value != number.decimal():
+    if cut.strip("0") == "" and value != number.decimal():
         raise AssertionError(f"oracle wrote {text} for {number.decimal()}")
-    if status == -7 and not abs(value) < abs(number.decimal()):
+    if cut.strip("0") and not abs(value) < abs(number.decimal()):
         raise AssertionError(f"oracle cut {number.decimal()} to {text}")
     return status, text
 
