@@ -1,9 +1,10 @@
 // A randomised differential test: random expressions over a record layout,
 // each compiled and evaluated by the library and by a small model of the
-// language written here (integer and text comparisons, sums, "and", "or",
-// "not" with the language's priorities, "values" and "range" lists with
-// exclusions). The library's faster path for filters and the plain walk
-// through the node callbacks must agree as well.
+// language written here (integer and text comparisons, sums and
+// differences, "and", "or", "not" with the language's priorities, "values"
+// and "range" lists with exclusions, and computed values (truths, lists,
+// sums) compared again, with "bit" too). The library's faster path for
+// filters and the plain walk through the node callbacks must agree as well.
 
 #include <gtest/gtest.h>
 
@@ -135,8 +136,17 @@ class Generator {
     return kOps[Pick(0, 5)];
   }
 
-  void Leaf(Node* node) {
-    switch (Pick(0, 5)) {
+  // A "bit" constant (stored as 0xFF when not 0): the rule masks each side
+  // with its own mask, and a computed value has none, so it reads as 0
+  // against any operator.
+  std::string BitValue(bool* zero) {
+    int mask = Pick(0, 3), value = Pick(0, 2);
+    *zero = (mask & (value != 0 ? 0xFF : 0)) == 0;
+    return "val 1 bit 0." + std::to_string(mask) + " " + std::to_string(value);
+  }
+
+  void Leaf(Node* node, int last_choice = 7) {
+    switch (Pick(0, last_choice)) {
       case 0: {  // int field OP literal
         int f = Pick(0, kInts - 1);
         int32_t v = Pick(-3, 3);
@@ -154,11 +164,41 @@ class Generator {
         };
         return;
       }
-      case 2: {  // int field + int field = literal (32-bit sums)
+      case 2: {  // int field +/- int field OP literal (32-bit sums)
         int f = Pick(0, kInts - 1), g = Pick(0, kInts - 1);
         int32_t v = Pick(-6, 6);
-        node->text = IntField(f) + " + " + IntField(g) + " = " + IntValue(v);
-        node->eval = [f, g, v](const Record& r) -> Truth { return r.ints[f] + r.ints[g] == v; };
+        bool plus = Pick(0, 1) == 1;
+        std::string op = Op();
+        node->text = IntField(f) + (plus ? " + " : " - ") + IntField(g) + " " + op + " " + IntValue(v);
+        node->eval = [f, g, v, plus, op](const Record& r) -> Truth {
+          int32_t sum = plus ? r.ints[f] + r.ints[g] : r.ints[f] - r.ints[g];
+          return Compare((sum > v) - (sum < v), op);
+        };
+        return;
+      }
+      case 6: {  // ( truth ) OP int literal, or OP bit literal
+        auto inner = std::make_shared<Node>();
+        Leaf(inner.get(), 5);
+        std::string op = Op();
+        bool bit_zero = false;
+        bool bit = Pick(0, 1) == 1;
+        int32_t v = Pick(-1, 2);
+        node->text = "( " + inner->text + " ) " + op + " " + (bit ? BitValue(&bit_zero) : IntValue(v));
+        node->eval = [inner, op, bit, bit_zero, v](const Record& r) -> Truth {
+          Truth t = inner->eval(r);
+          if (!t) return std::nullopt;
+          if (bit) return bit_zero;
+          int32_t l = *t ? 1 : 0;
+          return Compare((l > v) - (l < v), op);
+        };
+        return;
+      }
+      case 7: {  // int field +/- int field OP bit literal
+        int f = Pick(0, kInts - 1), g = Pick(0, kInts - 1);
+        bool bit_zero = false;
+        node->text = IntField(f) + (Pick(0, 1) == 1 ? " + " : " - ") + IntField(g) + " " + Op() + " " +
+                     BitValue(&bit_zero);
+        node->eval = [bit_zero](const Record&) -> Truth { return bit_zero; };
         return;
       }
       case 3: {  // text field OP text literal: trailing blanks trimmed, "!=" fails
