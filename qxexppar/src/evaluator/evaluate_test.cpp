@@ -9,8 +9,8 @@
 
 #include <algorithm>
 #include <bit>
-
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "compiler/test_store.h"
@@ -83,11 +83,16 @@ class WalkTest : public ::testing::Test {
   long live_ = 0;
 };
 
-// Counts the node reads and remembers their order.
+// Remembers the positions it reads, in order; fails its `fail_at`-th read
+// with `status`.
 struct CountingStore : TestStore {
   std::vector<uint32_t> reads;
+  size_t fail_at = 0;
+  int32_t status = 0;
   static int32_t CountingGet(void* handle, uint32_t position, ExpToken* token) {
-    static_cast<CountingStore*>(handle)->reads.push_back(position);
+    auto* store = static_cast<CountingStore*>(handle);
+    store->reads.push_back(position);
+    if (store->reads.size() == store->fail_at) return store->status;
     return Get(handle, position, token);
   }
 };
@@ -284,18 +289,6 @@ TEST_F(WalkTest, ComputedValuesCarryNoAttributesWhateverTheScratchHeld) {
   }
 }
 
-// Fails its `fail_at`-th read with `status`.
-struct FailingStore : TestStore {
-  uint32_t reads = 0;
-  uint32_t fail_at = 0;
-  int32_t status = 0;
-  static int32_t FailingGet(void* handle, uint32_t position, ExpToken* token) {
-    auto* store = static_cast<FailingStore*>(handle);
-    if (++store->reads == store->fail_at) return store->status;
-    return Get(handle, position, token);
-  }
-};
-
 TEST_F(WalkTest, EveryStoreStatusAtEveryReadFailsTheWalk) {
   // The reads: the root, operators, operands, a fetch node and the field
   // after it (read twice), list nodes and a constant of every list block.
@@ -303,27 +296,27 @@ TEST_F(WalkTest, EveryStoreStatusAtEveryReadFailsTheWalk) {
       "db 0 4 int = getrecid val 10 and values 1 db 4 4 int val 4 int 20 and "
       "range 1 db 8 4 int val 4 int 1 val 4 int 40 exclude values val 4 int 2 "
       "exclude range val 4 int 3 val 4 int 4";
-  FailingStore store;
+  CountingStore store;
   ExpStoreFns fns = store.Fns();
   ASSERT_EQ(QXExpStoreExpression(&store, &fns, text.c_str(), static_cast<int32_t>(text.size()), 0), 0);
-  fns.GetExpNode = FailingStore::FailingGet;
+  fns.GetExpNode = CountingStore::CountingGet;
   fns.FetchRecord = FetchNumbered;
   uint32_t match = 0;
   ASSERT_EQ(ExpEvaluate(&store, &fns, &match, record_.data()), 0);
   ASSERT_EQ(match, 1u);
-  const uint32_t reads = store.reads;
+  const size_t reads = store.reads.size();
   // Statuses of stores: positive ones of the list service and the record
   // manager (sign-extended from 16 bits), and the library's own.
   const int32_t kStatuses[] = {1,  2,  3,  4,  5,  9,  22,  84,  1501,   32767,  INT32_MAX,
                                -1, -2, -3, -7, -9, -11, -17, -32768, INT32_MIN};
-  for (uint32_t k = 1; k <= reads; ++k) {
+  for (size_t k = 1; k <= reads; ++k) {
     for (int32_t status : kStatuses) {
       // A true evaluation first, so that the failing one finds a true
       // outcome left in its scratch.
       store.fail_at = 0;
       uint32_t matched = 0;
       int32_t matched_status = ExpEvaluate(&store, &fns, &matched, record_.data());
-      store.reads = 0;
+      store.reads.clear();
       store.fail_at = k;
       store.status = status;
       match = 77;
