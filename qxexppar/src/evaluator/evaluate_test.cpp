@@ -146,22 +146,54 @@ std::vector<ExpToken> DeepNots(uint32_t depth) {
   return nodes;
 }
 
-// "x0 = v or x0 = 1001 or x0 = 1002 ...": a flat chain whose "or"s all wait
-// for their left operands, the term with `v` read last.
-std::vector<ExpToken> OrChain(uint32_t terms, int32_t v) {
+// "x0 = v or x0 = 1002 or ... or x0 = 1000 + terms", flat, or nested as
+// "x0 = v or ( x0 = 1002 or ( ... ) )": every "or" waits at once, and the
+// term with `v` is read last.
+std::vector<ExpToken> OrChain(uint32_t terms, int32_t v, bool nested) {
   std::vector<ExpToken> nodes;
+  if (nested) nodes.assign(terms - 1, Op(QX_KIND_OR));
   for (uint32_t i = terms; i >= 1; --i) {
-    if (i > 1) nodes.push_back(Op(QX_KIND_OR));
+    if (!nested && i > 1) nodes.push_back(Op(QX_KIND_OR));
     nodes.insert(nodes.end(), {Op(QX_KIND_EQ), Int32(i == 1 ? v : 1000 + static_cast<int32_t>(i)), IntField(0)});
   }
   return nodes;
 }
 
+const ExpToken* ReadTestStore(ExpWalk* walk, uint32_t position, int32_t* status) {
+  auto* store = static_cast<TestStore*>(walk->store);
+  *status = TestStore::Get(store, position, &walk->scratch);
+  return *status == 0 ? &walk->scratch : nullptr;
+}
+
+// The match of the nodes' program, its slots first filled with `poison`.
+uint32_t ProgramMatch(TestStore* store, const unsigned char* record, unsigned char poison = 0) {
+  ExpProgram program;
+  EXPECT_TRUE(ExpBuildProgram(store->nodes.data(), static_cast<uint32_t>(store->nodes.size()), &program));
+  if (program.steps == nullptr) return 99;
+  uint32_t slots = 0;
+  for (const ExpProgramStep* s = program.steps; s != program.steps + program.step_count; ++s) {
+    slots = std::max({slots, s->step.target + 1u, s->step.right + 1u, s->step.left + 1u});
+  }
+  std::memset(static_cast<void*>(program.slots), poison, slots * sizeof(ExpValue));
+  ExpStoreFns fns = store->Fns();
+  ExpWalk walk;
+  ExpWalkInit(&walk, store, &fns, record, ReadTestStore);
+  uint32_t match = 77, last_read = 0;
+  EXPECT_EQ(ExpRunProgram(&program, &walk, &match, &last_read), 0);
+  ExpFreeProgram(&program);
+  return match;
+}
+
 TEST_F(WalkTest, OnlyMemoryBoundsTheWaitingOperators) {
   EXPECT_EQ(Match(DeepNots(100000)), 1);
   EXPECT_EQ(Match(DeepNots(100001)), 0);
-  EXPECT_EQ(Match(OrChain(100000, 10)), 1);
-  EXPECT_EQ(Match(OrChain(100000, 11)), 0);
+  for (bool nested : {false, true}) {
+    for (int32_t v : {10, 11}) {
+      const int32_t expected = v == 10 ? 1 : 0;
+      EXPECT_EQ(Match(OrChain(100000, v, nested)), expected) << nested;
+      EXPECT_EQ(ProgramMatch(&store_, record_.data()), static_cast<uint32_t>(expected)) << nested;
+    }
+  }
 }
 
 TEST_F(WalkTest, NoMemoryForDeepNestingReadsAsNoMatch) {
@@ -242,12 +274,6 @@ TEST_F(WalkTest, NoMemoryForAFetchReadsAsNoMatch) {
   for (auto& b : area) b = byte;
 }
 
-const ExpToken* ReadTestStore(ExpWalk* walk, uint32_t position, int32_t* status) {
-  auto* store = static_cast<TestStore*>(walk->store);
-  *status = TestStore::Get(store, position, &walk->scratch);
-  return *status == 0 ? &walk->scratch : nullptr;
-}
-
 TEST_F(WalkTest, ComputedValuesCarryNoAttributesWhateverTheScratchHeld) {
   // A "bit" right operand masks the left one with the left's own mask:
   // outcomes, sums and lists have none (0), so they read as 0.
@@ -271,20 +297,8 @@ TEST_F(WalkTest, ComputedValuesCarryNoAttributesWhateverTheScratchHeld) {
       ASSERT_EQ(ExpEvaluate(&store_, &fns, &match, record_.data()), 0);
       EXPECT_EQ(match, static_cast<uint32_t>(c.match)) << "walk: " << c.text << " poison " << int{poison};
 
-      ExpProgram program;
-      ASSERT_TRUE(ExpBuildProgram(store_.nodes.data(), static_cast<uint32_t>(store_.nodes.size()), &program));
-      uint32_t slots = 0;
-      for (const ExpProgramStep* s = program.steps; s != program.steps + program.step_count; ++s) {
-        slots = std::max({slots, s->step.target + 1u, s->step.right + 1u, s->step.left + 1u});
-      }
-      std::memset(static_cast<void*>(program.slots), poison, slots * sizeof(ExpValue));
-      ExpWalk walk;
-      ExpWalkInit(&walk, &store_, &fns, record_.data(), ReadTestStore);
-      uint32_t last_read = 0;
-      match = 77;
-      ASSERT_EQ(ExpRunProgram(&program, &walk, &match, &last_read), 0);
-      EXPECT_EQ(match, static_cast<uint32_t>(c.match)) << "program: " << c.text << " poison " << int{poison};
-      ExpFreeProgram(&program);
+      EXPECT_EQ(ProgramMatch(&store_, record_.data(), poison), static_cast<uint32_t>(c.match))
+          << "program: " << c.text << " poison " << int{poison};
     }
   }
 }
