@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs every test: Linux, Linux under the sanitizers, and the
-# Windows build under wine. Usage: scripts/test_all.sh [preset ...]
+# Builds and runs every test: Linux (the evaluator and store tests also
+# under valgrind's memcheck), Linux under the sanitizers, and the Windows
+# build under wine. Usage: scripts/test_all.sh [preset ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
