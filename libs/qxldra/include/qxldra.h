@@ -33,8 +33,14 @@
  *     as stored in the record (integers little-endian, texts as they are). A
  *     successful read writes the found record's key there; the buffer must
  *     hold the key's length, and QX_LDRA_MAX_KEY_LENGTH bytes always do.
- *  6. Client identifier: 16 bytes that name the caller. Open records it
- *     with the file; reset closes every file still open under it.
+ *  6. Client identifier: a 16-byte block that names the caller. A client
+ *     is the block itself, where it lives in the process, together with
+ *     its bytes: open records both with the file, and reset closes only the
+ *     files opened through the same block while it held the same bytes.
+ *     Two modules that fill blocks of their own with equal bytes are
+ *     therefore two clients, and one's reset never closes the other's
+ *     files. A client keeps its block in place (and its bytes unchanged)
+ *     from its opens to its reset; a copy of the block is another client.
  *  7. Owner name: every data file is created with an owner name, kept in
  *     the file only as a salted hash. Open must give the same name, byte
  *     for byte (case counts), or it is refused.
@@ -106,7 +112,8 @@
  *   existing file is never overwritten (QX_LDRA_FILE_EXISTS). The new file is
  *   readable and writable by its owner account only and is left closed.
  * QX_LDRA_OP_RESET: closes every file still open under the client
- *   identifier. Their position blocks then read as closed.
+ *   identifier (the same block with the same bytes, convention 6). Their
+ *   position blocks then read as closed.
  *
  * Reads (get equal, next, greater, first) need data, data_length and key.
  * On success they fill the data buffer, set *data_length to the record

@@ -62,6 +62,7 @@ int16_t PositionTable::Add(std::unique_ptr<DataFile> file, const unsigned char* 
     std::lock_guard<std::mutex> lock(open_file->mutex);
     open_file->generation = generation;
     open_file->file = std::move(file);
+    open_file->client_block = client;
     std::memcpy(open_file->client.data(), client, open_file->client.size());
     open_file->name = std::move(name);
   }
@@ -123,7 +124,7 @@ void PositionTable::Reset(const unsigned char* client) {
     std::unique_ptr<DataFile> closing;
     {
       std::lock_guard<std::mutex> lock(open_file->mutex);
-      if (open_file->generation == 0 ||
+      if (open_file->generation == 0 || open_file->client_block != client ||
           std::memcmp(open_file->client.data(), client, open_file->client.size()) != 0) {
         continue;
       }

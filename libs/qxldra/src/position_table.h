@@ -33,6 +33,8 @@ struct OpenFile {
   std::mutex mutex;
   uint64_t generation = 0;  // 0: the slot is free
   std::unique_ptr<DataFile> file;
+  // The client: where its identifier block lives, and the block's bytes.
+  const void* client_block = nullptr;
   std::array<unsigned char, QX_LDRA_CLIENT_ID_SIZE> client{};
   std::string name;  // the last part of the path, for fault injection
 };
@@ -65,7 +67,8 @@ class PositionTable {
   // Closes the file of a found block and marks the block closed.
   void Close(OpenFileLock* found, unsigned char* block);
 
-  // Closes every file opened under `client`.
+  // Closes every file opened under the identifier block at `client` while
+  // it held the bytes it holds now.
   void Reset(const unsigned char* client);
 
   long OpenCount() const;

@@ -175,17 +175,29 @@ TEST_F(Entry, PositionBlocksNeverOpenedClosedOrDamagedEachHaveTheirStatus) {
 }
 
 TEST_F(Entry, ResetClosesWhatTheClientStillHoldsAndNothingElse) {
-  unsigned char other_client[QX_LDRA_CLIENT_ID_SIZE] = {1};
-  Position second, foreign;
+  // Another module: a block of its own holding the same bytes.
+  unsigned char other_module[QX_LDRA_CLIENT_ID_SIZE];
+  std::memcpy(other_module, kClient, sizeof other_module);
+  unsigned char other_bytes[QX_LDRA_CLIENT_ID_SIZE] = {1};
+  Position second, module, foreign;
   ASSERT_EQ(second.Open(path_), QX_LDRA_OK);
-  ASSERT_EQ(foreign.Open(path_, kOwner, other_client), QX_LDRA_OK);
-  EXPECT_EQ(qxldraOpenFileCount(), 3);
+  ASSERT_EQ(module.Open(path_, kOwner, other_module), QX_LDRA_OK);
+  ASSERT_EQ(foreign.Open(path_, kOwner, other_bytes), QX_LDRA_OK);
+  EXPECT_EQ(qxldraOpenFileCount(), 4);
   ASSERT_EQ(qx_LDRAID(QX_LDRA_OP_RESET, nullptr, nullptr, nullptr, nullptr, 0, kClient), QX_LDRA_OK);
-  EXPECT_EQ(qxldraOpenFileCount(), 1);
+  EXPECT_EQ(qxldraOpenFileCount(), 2);
   EXPECT_EQ(open_.First(0), QX_LDRA_POSITION_CLOSED);
   EXPECT_EQ(second.First(0), QX_LDRA_POSITION_CLOSED);
+  EXPECT_EQ(module.First(0), QX_LDRA_OK);
   EXPECT_EQ(foreign.First(0), QX_LDRA_OK);
-  ASSERT_EQ(qx_LDRAID(QX_LDRA_OP_RESET, nullptr, nullptr, nullptr, nullptr, 0, other_client), QX_LDRA_OK);
+  // The block's bytes count too: changed bytes are another client.
+  other_module[0] = 9;
+  ASSERT_EQ(qx_LDRAID(QX_LDRA_OP_RESET, nullptr, nullptr, nullptr, nullptr, 0, other_module), QX_LDRA_OK);
+  EXPECT_EQ(module.First(0), QX_LDRA_OK);
+  other_module[0] = 0;
+  ASSERT_EQ(qx_LDRAID(QX_LDRA_OP_RESET, nullptr, nullptr, nullptr, nullptr, 0, other_module), QX_LDRA_OK);
+  EXPECT_EQ(module.First(0), QX_LDRA_POSITION_CLOSED);
+  ASSERT_EQ(qx_LDRAID(QX_LDRA_OP_RESET, nullptr, nullptr, nullptr, nullptr, 0, other_bytes), QX_LDRA_OK);
   EXPECT_EQ(foreign.First(0), QX_LDRA_POSITION_CLOSED);
 }
 
