@@ -14,8 +14,9 @@
  *     A key is unique (a second record with the same value is refused) or
  *     takes duplicates, which come back in the order they were inserted.
  *     An auto-numbered key is one unsigned 4-byte segment: a record inserted
- *     with 0 there gets the next id never used in that file, and the record,
- *     id included, is written back into the caller's data buffer.
+ *     with 0 there gets an id above every id the file ever held (given or
+ *     inserted by the caller), so that a deleted id never comes back, and
+ *     the record, id included, is written back into the caller's buffer.
  *  2. Byte order: every integer in records, key buffers and definition
  *     blocks is little-endian.
  *  3. Position block: QX_LDRA_POSITION_SIZE bytes of the caller's memory.
@@ -43,15 +44,35 @@
  *     from its opens to its reset; a copy of the block is another client.
  *  7. Owner name: every data file is created with an owner name, kept in
  *     the file only as a salted hash. Open must give the same name, byte
- *     for byte (case counts), or it is refused.
+ *     for byte (case counts), or it is refused. The name keeps a caller
+ *     from using another module's or product's file by mistake (a wrong
+ *     path or configuration) and keeps the name itself out of the file; it
+ *     is no barrier against anyone who can write the file, who can also
+ *     rewrite the hash. File permissions are the boundary: new files are
+ *     readable and writable by their owner account only. Open also checks
+ *     that the file is exactly a data file of this record manager (its
+ *     tables and indexes, nothing else: no views, no triggers) before it
+ *     reads anything through it, and refuses any other file with
+ *     QX_LDRA_NOT_A_DATA_FILE.
  *  8. Durability: each insert and delete is atomic and on disk when it
  *     returns 0; a process killed at any point leaves a file that opens and
- *     holds every completed change. Several processes may use one file at
- *     once; a call waits for another process's write to finish (up to
- *     QX_LDRA_BUSY_WAIT_MS) before it gives up with QX_LDRA_FILE_BUSY.
+ *     holds every completed change. Create is atomic too: a process killed
+ *     while creating leaves either no file at the path or a complete one
+ *     (and, at worst, an unfinished file under a name of its own beside it,
+ *     the path followed by ".new-" and 16 hexadecimal digits). Several
+ *     processes may use one file at once; a call waits for another
+ *     process's write to finish (up to QX_LDRA_BUSY_WAIT_MS) before it
+ *     gives up with QX_LDRA_FILE_BUSY. A forked child cannot use the
+ *     position blocks its parent opened (they are from another process);
+ *     it opens files of its own.
  *  9. Thread safety: any thread may call; calls on one position block are
  *     serialised.
- * 10. Status: a 16-bit number, 0 for success, each other value with the one
+ * 10. Damage: a read that meets a record whose stored bytes disagree with
+ *     the file's own index of it (its key, its length) returns
+ *     QX_LDRA_FILE_DAMAGED and leaves the block's place past that record, so
+ *     that get next goes on with the records behind it; a walk over a
+ *     damaged file therefore always ends.
+ * 11. Status: a 16-bit number, 0 for success, each other value with the one
  *     meaning of the table below. A read that finds nothing returns
  *     QX_LDRA_KEY_NOT_FOUND (get equal) or QX_LDRA_END_OF_FILE (the others),
  *     never 5: callers read 5 as "skip this entry", so the record manager
@@ -87,7 +108,12 @@
  *
  * QX_LDRA_OP_OPEN: data = the owner name (read up to its terminating zero,
  *   at most *data_length bytes); key = the file's path, zero-terminated;
- *   client = the client identifier. Fills the position block.
+ *   client = the client identifier. Fills the position block. A block
+ *   that still names a file open in this process (by itself or by a copy)
+ *   names the new file instead: once the new file is open, the earlier one
+ *   is closed (a failed open leaves block and earlier file as they were).
+ *   Running out of file handles gives QX_LDRA_NO_FILE_HANDLES, on create
+ *   too.
  * QX_LDRA_OP_CLOSE: closes the file of the position block.
  * QX_LDRA_OP_INSERT: data = the record, *data_length = the record length
  *   (shorter: QX_LDRA_BUFFER_TOO_SHORT; longer: QX_LDRA_WRONG_RECORD_LENGTH).
@@ -109,8 +135,10 @@
  * QX_LDRA_OP_CREATE: creates a new, empty data file. data = the owner name,
  *   zero-terminated, directly followed by a definition block (below);
  *   *data_length = the bytes of both; key = the path, zero-terminated. An
- *   existing file is never overwritten (QX_LDRA_FILE_EXISTS). The new file is
- *   readable and writable by its owner account only and is left closed.
+ *   existing file is never overwritten (QX_LDRA_FILE_EXISTS). The file is
+ *   made under a name of its own in the same folder and moved to the path
+ *   only when complete. The new file is readable and writable by its
+ *   owner account only and is left closed.
  * QX_LDRA_OP_RESET: closes every file still open under the client
  *   identifier (the same block with the same bytes, convention 6). Their
  *   position blocks then read as closed.
@@ -191,7 +219,9 @@ enum {
   X(QX_LDRA_FILE_BUSY, 25, "another process kept the file locked too long")             \
   X(QX_LDRA_IDS_EXHAUSTED, 26, "no id is left for automatic numbering")                  \
   X(QX_LDRA_FILE_DAMAGED, 27, "the data file is damaged")                                \
-  X(QX_LDRA_CANNOT_CREATE, 28, "the file cannot be created at this path")
+  X(QX_LDRA_CANNOT_CREATE, 28, "the file cannot be created at this path")                  \
+  X(QX_LDRA_NO_FILE_HANDLES, 29, "no file handle is left in this process or the system")    \
+  X(QX_LDRA_OTHER_LAYOUT, 30, "the data file at this path has another record layout")
 
 #define QX_LDRA_STATUS_ENUMERATOR(name, value, message) name = value,
 enum { QX_LDRA_STATUS_TABLE(QX_LDRA_STATUS_ENUMERATOR) };

@@ -21,8 +21,12 @@ extern "C" {
  * Each path is `directory_prefix` followed directly by the file name, as
  * the library's modules join them (the prefix carries its own trailing
  * separator; NULL stands for none). Files that exist already are left as
- * they are. Returns 0, or the status of the first file that could not be
- * created (the files made before it stay). */
+ * they are, whatever their owner name, when they are complete data files
+ * of their layout; anything else at one of the paths is refused with its
+ * status (QX_LDRA_OTHER_LAYOUT for a data file of another layout, or the
+ * status with which it cannot be opened). Returns 0, or the status of the
+ * first file that could not be created or was refused (the files made
+ * before it stay). */
 QXLDRA_API int16_t qxldraCreateProductFiles(const char *directory_prefix,
                                             const char *owner_name) QXLDRA_NOEXCEPT;
 

@@ -16,9 +16,15 @@ namespace qxldra {
 namespace {
 
 // Marks an SQLite database as a data file of this record manager, and the
-// layout of its tables.
+// layout of its tables. Version 2 added the checksum of the meta rows;
+// files of version 1 open without it.
 constexpr int64_t kApplicationId = 0x514C4441;  // "QLDA"
-constexpr int64_t kFormatVersion = 1;
+constexpr int64_t kFormatVersion = 2;
+constexpr int64_t kFormatWithoutChecksum = 1;
+
+constexpr char kMetaSql[] = "CREATE TABLE meta(name TEXT PRIMARY KEY, value) WITHOUT ROWID";
+// SQLite makes this table for the AUTOINCREMENT of `records`.
+constexpr char kSequenceSql[] = "CREATE TABLE sqlite_sequence(name,seq)";
 
 std::string Column(int key) { return "k" + std::to_string(key); }
 
@@ -28,6 +34,24 @@ std::string SqlitePath(const char* path) {
   std::string name(path);
   if (name == ":memory:" || name.rfind("file:", 0) == 0) name.insert(0, "./");
   return name;
+}
+
+// The status of an SQLite result on `db`, telling a lack of file handles
+// from a file that cannot be opened.
+int16_t StatusOf(sqlite3* db, int code) {
+  const int primary = code & 0xff;
+  if ((primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR) && db != nullptr &&
+      OutOfFileHandles(sqlite3_system_errno(db))) {
+    return QX_LDRA_NO_FILE_HANDLES;
+  }
+  return StatusOfSqlite(code);
+}
+
+// An error of reading a file's own layout means it is not a data file,
+// unless the file could not be read at all.
+int16_t LayoutStatus(sqlite3* db, int code) {
+  const int16_t status = StatusOf(db, code);
+  return status == QX_LDRA_IO_ERROR ? int16_t{QX_LDRA_NOT_A_DATA_FILE} : status;
 }
 
 int Exec(sqlite3* db, const std::string& sql) {
@@ -55,29 +79,73 @@ int Configure(sqlite3* db) {
   return Exec(db, "PRAGMA synchronous=FULL; PRAGMA trusted_schema=OFF");
 }
 
-int OpenConnection(const char* path, sqlite3** db) {
+int16_t OpenConnection(const char* path, sqlite3** db) {
   *db = nullptr;
   int code = sqlite3_open_v2(SqlitePath(path).c_str(), db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
                              DataFileVfs());
   if (code == SQLITE_OK) code = Configure(*db);
-  if (code != SQLITE_OK) {
-    sqlite3_close(*db);
-    *db = nullptr;
+  if (code == SQLITE_OK) return QX_LDRA_OK;
+  const int16_t status = StatusOf(*db, code);
+  sqlite3_close(*db);
+  *db = nullptr;
+  return status;
+}
+
+// One entry of the database's schema.
+struct SchemaEntry {
+  std::string type, name, sql;
+  bool operator==(const SchemaEntry&) const = default;
+  bool operator<(const SchemaEntry& other) const { return name < other.name; }
+};
+
+// The schema of a data file of `definition`, in the order of making it and
+// in the words SQLite keeps (every CREATE statement as it was given).
+std::vector<SchemaEntry> SchemaOf(const FileDefinition& definition) {
+  std::string records = "CREATE TABLE records(seq INTEGER PRIMARY KEY AUTOINCREMENT, data BLOB NOT NULL";
+  for (int k = 0; k < definition.key_count; ++k) records += ", " + Column(k) + " BLOB NOT NULL";
+  records += ")";
+  std::vector<SchemaEntry> schema = {{"table", "records", records}, {"table", "sqlite_sequence", kSequenceSql}};
+  for (int k = 0; k < definition.key_count; ++k) {
+    const std::string index = "key" + std::to_string(k);
+    schema.push_back({"index", index,
+                      std::string(definition.keys[k].Duplicates() ? "CREATE INDEX " : "CREATE UNIQUE INDEX ") +
+                          index + " ON records(" + Column(k) + ")"});
   }
-  return code;
+  schema.push_back({"table", "meta", kMetaSql});
+  return schema;
 }
 
 std::string CreateSchemaSql(const FileDefinition& definition) {
-  std::string sql = "CREATE TABLE records(seq INTEGER PRIMARY KEY AUTOINCREMENT, data BLOB NOT NULL";
-  for (int k = 0; k < definition.key_count; ++k) sql += ", " + Column(k) + " BLOB NOT NULL";
-  sql += ");";
-  for (int k = 0; k < definition.key_count; ++k) {
-    sql += definition.keys[k].Duplicates() ? "CREATE INDEX key" : "CREATE UNIQUE INDEX key";
-    sql += std::to_string(k) + " ON records(" + Column(k) + ");";
+  std::string sql;
+  for (const SchemaEntry& entry : SchemaOf(definition)) {
+    if (entry.name != "sqlite_sequence") sql += entry.sql + ";";
   }
-  sql += "CREATE TABLE meta(name TEXT PRIMARY KEY, value) WITHOUT ROWID;";
   return sql;
 }
+
+// Every entry of the database's schema, sorted by name.
+int ReadSchema(sqlite3* db, std::vector<SchemaEntry>* schema) {
+  Statement select;
+  int code = select.Prepare(db, "SELECT type, name, sql FROM sqlite_schema");
+  while (code == SQLITE_OK && (code = select.Step()) == SQLITE_ROW) {
+    SchemaEntry entry;
+    for (int column = 0; column < 3; ++column) {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(select.get(), column));
+      // An entry without SQL (an automatic index) is never one of ours.
+      (column == 0 ? entry.type : column == 1 ? entry.name : entry.sql) = text != nullptr ? text : "";
+    }
+    schema->push_back(std::move(entry));
+    code = SQLITE_OK;
+  }
+  if (code != SQLITE_DONE) return code;
+  std::sort(schema->begin(), schema->end());
+  return SQLITE_OK;
+}
+
+// The meta rows, and their names.
+struct Meta {
+  std::string definition, salt, hash, checksum;
+};
 
 int WriteMeta(sqlite3* db, const FileDefinition& definition, std::string_view owner) {
   unsigned char block[kMaxDefinitionBlockSize];
@@ -85,6 +153,8 @@ int WriteMeta(sqlite3* db, const FileDefinition& definition, std::string_view ow
   unsigned char salt[kSaltSize];
   sqlite3_randomness(static_cast<int>(kSaltSize), salt);
   const Digest hash = OwnerHash(salt, owner);
+  const Digest checksum =
+      MetaChecksum({reinterpret_cast<const char*>(block), block_size}, salt, hash.data());
 
   Statement insert;
   int code = insert.Prepare(db, "INSERT INTO meta(name, value) VALUES (?1, ?2)");
@@ -92,8 +162,10 @@ int WriteMeta(sqlite3* db, const FileDefinition& definition, std::string_view ow
     const char* name;
     const void* bytes;
     std::size_t size;
-  } rows[] = {{"definition", block, block_size}, {"owner_salt", salt, kSaltSize},
-              {"owner_hash", hash.data(), hash.size()}};
+  } rows[] = {{"definition", block, block_size},
+              {"owner_salt", salt, kSaltSize},
+              {"owner_hash", hash.data(), hash.size()},
+              {"checksum", checksum.data(), checksum.size()}};
   for (const auto& row : rows) {
     if (code != SQLITE_OK) return code;
     sqlite3_bind_text(insert.get(), 1, row.name, -1, SQLITE_STATIC);
@@ -125,89 +197,186 @@ bool ReadMeta(sqlite3* db, const char* name, std::size_t size, std::string* out,
   return ok;
 }
 
-// An error of reading a file's own layout means it is not a data file,
-// unless the file could not be read at all.
-int16_t LayoutStatus(int code) {
-  const int16_t status = StatusOfSqlite(code);
-  if (status == QX_LDRA_IO_ERROR) return QX_LDRA_NOT_A_DATA_FILE;
-  return status;
-}
+const unsigned char* Bytes(const std::string& text) { return reinterpret_cast<const unsigned char*>(text.data()); }
 
-// Checks that `db` holds a data file, reads its definition and checks the
-// owner name against its hash.
-int16_t ReadAndCheck(sqlite3* db, std::string_view owner, FileDefinition* definition) {
+// Checks that `db` holds exactly a data file of this record manager and
+// reads its definition; checks the owner name when one is given. Nothing
+// is read through the file's tables before its schema is known to be ours,
+// so that a file made to look like a data file runs none of its own code.
+int16_t CheckDataFile(sqlite3* db, const std::string_view* owner, FileDefinition* definition) {
   int64_t application_id = 0;
   int64_t version = 0;
   int code = QueryInt(db, "PRAGMA application_id", &application_id);
   if (code == SQLITE_OK) code = QueryInt(db, "PRAGMA user_version", &version);
-  if (code != SQLITE_OK) return LayoutStatus(code);
-  if (application_id != kApplicationId || version != kFormatVersion) return QX_LDRA_NOT_A_DATA_FILE;
+  if (code != SQLITE_OK) return LayoutStatus(db, code);
+  if (application_id != kApplicationId || (version != kFormatVersion && version != kFormatWithoutChecksum)) {
+    return QX_LDRA_NOT_A_DATA_FILE;
+  }
+  std::vector<SchemaEntry> schema;
+  code = ReadSchema(db, &schema);
+  if (code != SQLITE_OK) return LayoutStatus(db, code);
+  const SchemaEntry meta_table = {"table", "meta", kMetaSql};
+  if (std::find(schema.begin(), schema.end(), meta_table) == schema.end()) return QX_LDRA_NOT_A_DATA_FILE;
 
-  std::string block, salt, hash;
-  if (!ReadMeta(db, "definition", 0, &block, &code) || !ReadMeta(db, "owner_salt", kSaltSize, &salt, &code) ||
-      !ReadMeta(db, "owner_hash", Digest().size(), &hash, &code)) {
-    if (code != SQLITE_OK) return LayoutStatus(code);
+  Meta meta;
+  const bool with_checksum = version == kFormatVersion;
+  if (!ReadMeta(db, "definition", 0, &meta.definition, &code) ||
+      !ReadMeta(db, "owner_salt", kSaltSize, &meta.salt, &code) ||
+      !ReadMeta(db, "owner_hash", Digest().size(), &meta.hash, &code) ||
+      (with_checksum && !ReadMeta(db, "checksum", Digest().size(), &meta.checksum, &code))) {
+    if (code != SQLITE_OK) return LayoutStatus(db, code);
     return QX_LDRA_NOT_A_DATA_FILE;
   }
-  if (DecodeDefinition(reinterpret_cast<const unsigned char*>(block.data()), block.size(), definition) !=
-      QX_LDRA_OK) {
+  if (with_checksum &&
+      !SameDigest(MetaChecksum(meta.definition, Bytes(meta.salt), Bytes(meta.hash)).data(), Bytes(meta.checksum))) {
+    return QX_LDRA_FILE_DAMAGED;
+  }
+  if (DecodeDefinition(Bytes(meta.definition), meta.definition.size(), definition) != QX_LDRA_OK) {
     return QX_LDRA_NOT_A_DATA_FILE;
   }
-  const Digest given = OwnerHash(reinterpret_cast<const unsigned char*>(salt.data()), owner);
-  if (!SameDigest(given.data(), reinterpret_cast<const unsigned char*>(hash.data()))) {
+  std::vector<SchemaEntry> expected = SchemaOf(*definition);
+  std::sort(expected.begin(), expected.end());
+  if (schema != expected) return QX_LDRA_NOT_A_DATA_FILE;
+  if (owner != nullptr &&
+      !SameDigest(OwnerHash(Bytes(meta.salt), *owner).data(), Bytes(meta.hash))) {
     return QX_LDRA_OWNER_REFUSED;
   }
   return QX_LDRA_OK;
 }
 
-}  // namespace
-
-int16_t DataFile::Create(const char* path, std::string_view owner, const FileDefinition& definition) {
-  switch (CreateOwnerOnlyFile(path)) {
-    case NewFile::kCreated:
-      break;
-    case NewFile::kExists:
-      return QX_LDRA_FILE_EXISTS;
-    case NewFile::kFailed:
-      return QX_LDRA_CANNOT_CREATE;
+// Opens and checks the data file at `path` (CheckDataFile); *db is the
+// open connection on success.
+int16_t OpenDataFile(const char* path, const std::string_view* owner, sqlite3** db, FileDefinition* definition) {
+  int16_t status = OpenConnection(path, db);
+  if (status != QX_LDRA_OK) return status;
+  status = CheckDataFile(*db, owner, definition);
+  if (status != QX_LDRA_OK) {
+    sqlite3_close(*db);
+    *db = nullptr;
   }
+  return status;
+}
+
+// The name a new file is built under: beside its path, so that the move
+// into place stays within one folder, and never the same twice.
+std::string UnfinishedName(const char* path) {
+  unsigned char random[8];
+  sqlite3_randomness(static_cast<int>(sizeof random), random);
+  static const char kDigits[] = "0123456789abcdef";
+  std::string name = std::string(path) + ".new-";
+  for (unsigned char byte : random) {
+    name += kDigits[byte >> 4];
+    name += kDigits[byte & 15];
+  }
+  return name;
+}
+
+// Builds a complete data file in the empty file at `path`. The file is
+// nobody else's until it is moved into place, and a crash leaves it
+// unfinished under its own name, so it is built without a journal and
+// synchronised once, by the last change: the one that puts it in
+// write-ahead-log mode.
+int16_t Build(const std::string& path, std::string_view owner, const FileDefinition& definition) {
   sqlite3* db = nullptr;
-  int code = OpenConnection(path, &db);
-  // The journal mode is chosen outside any transaction; everything else
-  // appears at once, so that no one ever opens half a data file.
-  if (code == SQLITE_OK) code = Exec(db, "PRAGMA journal_mode=WAL");
-  if (code == SQLITE_OK) code = Exec(db, "BEGIN IMMEDIATE");
+  int16_t status = OpenConnection(path.c_str(), &db);
+  if (status == QX_LDRA_FILE_NOT_FOUND) return QX_LDRA_CANNOT_CREATE;
+  if (status != QX_LDRA_OK) return status;
+  int code = Exec(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN IMMEDIATE");
   if (code == SQLITE_OK) code = Exec(db, CreateSchemaSql(definition));
   if (code == SQLITE_OK) code = WriteMeta(db, definition, owner);
   if (code == SQLITE_OK) {
     code = Exec(db, "PRAGMA user_version=" + std::to_string(kFormatVersion) +
                         "; PRAGMA application_id=" + std::to_string(kApplicationId) + "; COMMIT");
   }
-  if (code != SQLITE_OK && db != nullptr) Exec(db, "ROLLBACK");
-  sqlite3_close(db);
-  if (code == SQLITE_OK) return QX_LDRA_OK;
-  RemoveDataFile(path);
-  const int16_t status = StatusOfSqlite(code);
-  if (status == QX_LDRA_FILE_NOT_FOUND) return QX_LDRA_CANNOT_CREATE;
+  if (code != SQLITE_OK && !sqlite3_get_autocommit(db)) Exec(db, "ROLLBACK");
+  if (code == SQLITE_OK) code = Exec(db, "PRAGMA synchronous=FULL");
+  Statement wal;
+  if (code == SQLITE_OK) code = wal.Prepare(db, "PRAGMA journal_mode=WAL");
+  if (code == SQLITE_OK) {
+    code = wal.Step();
+    const auto* mode = reinterpret_cast<const char*>(sqlite3_column_text(wal.get(), 0));
+    code = code == SQLITE_ROW && mode != nullptr && std::strcmp(mode, "wal") == 0 ? SQLITE_OK : SQLITE_IOERR;
+    wal.Finalize();
+  }
+  status = StatusOf(db, code);
+  if (sqlite3_close(db) != SQLITE_OK && status == QX_LDRA_OK) status = QX_LDRA_IO_ERROR;
+  return status == QX_LDRA_FILE_NOT_FOUND ? int16_t{QX_LDRA_CANNOT_CREATE} : status;
+}
+
+// Whether (key, seq) comes after `place` in the order of the key's index:
+// stored keys bytewise (a shorter one first when it is a prefix), then seq.
+bool Follows(const unsigned char* key, std::size_t size, int64_t seq, const unsigned char* place_key,
+             std::size_t place_size, int64_t place_seq) {
+  const int order = size == 0 || place_size == 0 ? 0 : std::memcmp(key, place_key, std::min(size, place_size));
+  if (order != 0) return order > 0;
+  if (size != place_size) return size > place_size;
+  return seq > place_seq;
+}
+
+}  // namespace
+
+int16_t DataFile::Create(const char* path, std::string_view owner, const FileDefinition& definition) {
+  if (PathExists(path)) return QX_LDRA_FILE_EXISTS;
+  const std::string unfinished = UnfinishedName(path);
+  switch (CreateOwnerOnlyFile(unfinished.c_str())) {
+    case NewFile::kCreated:
+      break;
+    case NewFile::kNoHandles:
+      return QX_LDRA_NO_FILE_HANDLES;
+    default:
+      return QX_LDRA_CANNOT_CREATE;
+  }
+  int16_t status = Build(unfinished, owner, definition);
+  if (status == QX_LDRA_OK) {
+    RemoveCompanions(unfinished.c_str());
+    switch (MoveIntoPlace(unfinished.c_str(), path)) {
+      case NewFile::kCreated:
+        return QX_LDRA_OK;
+      case NewFile::kExists:
+        status = QX_LDRA_FILE_EXISTS;
+        break;
+      case NewFile::kNoHandles:
+        status = QX_LDRA_NO_FILE_HANDLES;
+        break;
+      case NewFile::kFailed:
+        status = QX_LDRA_CANNOT_CREATE;
+        break;
+    }
+  }
+  RemoveDataFile(unfinished.c_str());
   return status;
 }
 
 int16_t DataFile::Open(const char* path, std::string_view owner, std::unique_ptr<DataFile>* file) {
   sqlite3* db = nullptr;
-  int code = OpenConnection(path, &db);
-  if (code != SQLITE_OK) return StatusOfSqlite(code);
-  std::unique_ptr<DataFile> opened(new (std::nothrow) DataFile(db, FileDefinition{}));
+  FileDefinition definition;
+  int16_t status = OpenDataFile(path, &owner, &db, &definition);
+  if (status != QX_LDRA_OK) return status;
+  std::unique_ptr<DataFile> opened(new (std::nothrow) DataFile(db, definition));
   if (opened == nullptr) {
     sqlite3_close(db);
     return QX_LDRA_NO_MEMORY;
   }
-  int16_t status = ReadAndCheck(db, owner, &opened->definition_);
-  if (status != QX_LDRA_OK) return status;
-  code = opened->PrepareStatements();
-  if (code != SQLITE_OK) return LayoutStatus(code);
+  const int code = opened->PrepareStatements();
+  if (code != SQLITE_OK) return LayoutStatus(db, code);
   opened->record_.assign(opened->definition_.record_length, 0);
+  opened->place_.key.reserve(QX_LDRA_MAX_KEY_LENGTH);
+  opened->bound_.key.reserve(QX_LDRA_MAX_KEY_LENGTH);
   *file = std::move(opened);
   return QX_LDRA_OK;
+}
+
+int16_t DataFile::CheckDefinition(const char* path, const FileDefinition& definition) {
+  sqlite3* db = nullptr;
+  FileDefinition found;
+  const int16_t status = OpenDataFile(path, nullptr, &db, &found);
+  sqlite3_close(db);
+  if (status != QX_LDRA_OK) return status;
+  unsigned char expected_block[kMaxDefinitionBlockSize];
+  unsigned char found_block[kMaxDefinitionBlockSize];
+  const std::size_t size = EncodeDefinition(definition, expected_block);
+  const bool same = EncodeDefinition(found, found_block) == size && std::memcmp(expected_block, found_block, size) == 0;
+  return same ? QX_LDRA_OK : QX_LDRA_OTHER_LAYOUT;
 }
 
 DataFile::DataFile(sqlite3* db, const FileDefinition& definition) : db_(db), definition_(definition) {}
@@ -221,19 +390,19 @@ DataFile::~DataFile() {
     key.next_duplicate.Finalize();
   }
   for (Statement* statement : {&insert_, &delete_, &begin_, &commit_, &rollback_, &last_id_,
-                               &set_last_id_, &highest_id_}) {
+                               &raise_last_id_, &highest_id_}) {
     statement->Finalize();
   }
   sqlite3_close(db_);
 }
 
 int DataFile::PrepareStatements() {
-  const std::string rows = "SELECT seq, data FROM records ";
   std::string insert_columns = "INSERT INTO records(data";
   std::string insert_values = ") VALUES (?1";
   int code = SQLITE_OK;
   for (int k = 0; k < definition_.key_count && code == SQLITE_OK; ++k) {
     const std::string column = Column(k);
+    const std::string rows = "SELECT seq, data, " + column + " FROM records ";
     KeyStatements& key = key_statements_[k];
     code = key.equal.Prepare(db_, rows + "WHERE " + column + " = ?1 ORDER BY seq LIMIT 1");
     if (code == SQLITE_OK) {
@@ -256,7 +425,9 @@ int DataFile::PrepareStatements() {
   if (code == SQLITE_OK && numbered >= 0) {
     const std::string column = Column(numbered);
     code = last_id_.Prepare(db_, "SELECT value FROM meta WHERE name = 'last_id'");
-    if (code == SQLITE_OK) code = set_last_id_.Prepare(db_, "UPDATE meta SET value = ?1 WHERE name = 'last_id'");
+    if (code == SQLITE_OK) {
+      code = raise_last_id_.Prepare(db_, "UPDATE meta SET value = max(value, ?1) WHERE name = 'last_id'");
+    }
     if (code == SQLITE_OK) {
       code = highest_id_.Prepare(db_, "SELECT " + column + " FROM records ORDER BY " + column + " DESC LIMIT 1");
     }
@@ -264,43 +435,66 @@ int DataFile::PrepareStatements() {
   return code;
 }
 
-int16_t DataFile::FindRow(Statement& statement, int key_number, unsigned char* key,
-                          unsigned char* record, int16_t not_found) {
+int16_t DataFile::FindRow(Statement& statement, int key_number, unsigned char* key, unsigned char* record,
+                          int16_t not_found, const Place* after) {
   const int code = statement.Step();
   if (code == SQLITE_DONE) return not_found;
   if (code != SQLITE_ROW) return StatusOfSqlite(code);
-  const int64_t seq = sqlite3_column_int64(statement.get(), 0);
-  const void* bytes = sqlite3_column_blob(statement.get(), 1);
-  const int size = sqlite3_column_bytes(statement.get(), 1);
-  if (bytes == nullptr || size != definition_.record_length) {
-    const bool no_memory = sqlite3_errcode(db_) == SQLITE_NOMEM;
+  sqlite3_stmt* row = statement.get();
+  const int64_t seq = sqlite3_column_int64(row, 0);
+  const auto* data = static_cast<const unsigned char*>(sqlite3_column_blob(row, 1));
+  const int data_size = sqlite3_column_bytes(row, 1);
+  const auto* stored = static_cast<const unsigned char*>(sqlite3_column_blob(row, 2));
+  const auto stored_size = static_cast<std::size_t>(sqlite3_column_bytes(row, 2));
+  if (sqlite3_errcode(db_) == SQLITE_NOMEM) {
     statement.Reset();
-    return no_memory ? QX_LDRA_NO_MEMORY : QX_LDRA_FILE_DAMAGED;
+    return QX_LDRA_NO_MEMORY;
   }
-  std::memcpy(record, bytes, static_cast<std::size_t>(size));
-  statement.Reset();
+  // A row that is not past the place means a damaged index: the block stays
+  // where it is rather than go back.
+  if (after != nullptr &&
+      !Follows(stored, stored_size, seq, after->key.data(), after->key.size(), after->seq)) {
+    statement.Reset();
+    return QX_LDRA_FILE_DAMAGED;
+  }
+  // The record must be whole and hold the key it is stored under.
   const KeyDefinition& definition = definition_.keys[key_number];
-  KeyFromRecord(definition, record, key);
-  EncodeKey(definition, key, place_.data());
+  const std::size_t length = definition.Length();
+  unsigned char raw[QX_LDRA_MAX_KEY_LENGTH];
+  unsigned char encoded[QX_LDRA_MAX_KEY_LENGTH];
+  bool intact = data != nullptr && data_size == definition_.record_length && stored_size == length &&
+                sqlite3_column_type(row, 2) == SQLITE_BLOB;
+  if (intact) {
+    KeyFromRecord(definition, data, raw);
+    EncodeKey(definition, raw, encoded);
+    intact = std::memcmp(encoded, stored, length) == 0;
+  }
+  if (intact) {
+    std::memcpy(record, data, definition_.record_length);
+    std::memcpy(key, raw, length);
+  }
+  // Either way the block moves on by what the index holds, so that a walk
+  // goes past a damaged record.
+  place_.key.assign(stored, stored + stored_size);
+  place_.seq = seq;
+  statement.Reset();
   key_ = key_number;
-  seq_ = seq;
   has_place_ = true;
-  has_current_ = true;
-  return QX_LDRA_OK;
+  has_current_ = intact;
+  return intact ? QX_LDRA_OK : QX_LDRA_FILE_DAMAGED;
 }
 
 int16_t DataFile::ReadByValue(Statement& statement, int key_number, unsigned char* key,
-                              unsigned char* record, int16_t not_found) {
+                              unsigned char* record, int16_t not_found, const Place* after) {
   const KeyDefinition& definition = definition_.keys[key_number];
-  unsigned char* stored = stored_keys_[key_number].data();
-  EncodeKey(definition, key, stored);
+  const unsigned char* stored = stored_keys_[key_number].data();
   statement.BindBlob(1, stored, definition.Length());
-  const int16_t status = FindRow(statement, key_number, key, record, not_found);
+  const int16_t status = FindRow(statement, key_number, key, record, not_found, after);
   if (status == not_found) {
     // No current record, but a place just after the value looked for, so
     // that get next goes on with the records behind it.
-    std::memcpy(place_.data(), stored, definition.Length());
-    seq_ = INT64_MAX;
+    place_.key.assign(stored, stored + definition.Length());
+    place_.seq = INT64_MAX;
     key_ = key_number;
     has_place_ = true;
     has_current_ = false;
@@ -309,11 +503,18 @@ int16_t DataFile::ReadByValue(Statement& statement, int key_number, unsigned cha
 }
 
 int16_t DataFile::GetEqual(int key_number, unsigned char* key, unsigned char* record) {
-  return ReadByValue(key_statements_[key_number].equal, key_number, key, record, QX_LDRA_KEY_NOT_FOUND);
+  EncodeKey(definition_.keys[key_number], key, stored_keys_[key_number].data());
+  return ReadByValue(key_statements_[key_number].equal, key_number, key, record, QX_LDRA_KEY_NOT_FOUND, nullptr);
 }
 
 int16_t DataFile::GetGreater(int key_number, unsigned char* key, unsigned char* record) {
-  return ReadByValue(key_statements_[key_number].greater, key_number, key, record, QX_LDRA_END_OF_FILE);
+  const KeyDefinition& definition = definition_.keys[key_number];
+  unsigned char* stored = stored_keys_[key_number].data();
+  EncodeKey(definition, key, stored);
+  // Past every record of the value itself.
+  bound_.key.assign(stored, stored + definition.Length());
+  bound_.seq = INT64_MAX;
+  return ReadByValue(key_statements_[key_number].greater, key_number, key, record, QX_LDRA_END_OF_FILE, &bound_);
 }
 
 int16_t DataFile::GetFirst(int key_number, unsigned char* key, unsigned char* record) {
@@ -330,16 +531,17 @@ int16_t DataFile::GetNext(unsigned char* key, unsigned char* record) {
   const int key_number = key_;
   const KeyDefinition& definition = definition_.keys[key_number];
   KeyStatements& statements = key_statements_[key_number];
-  // The place stays bound while FindRow overwrites it: each statement has
-  // been stepped and reset by then.
+  // The statements read the place from a copy, since FindRow moves it.
+  bound_ = place_;
   if (definition.Duplicates()) {
-    statements.next_duplicate.BindBlob(1, place_.data(), definition.Length());
-    statements.next_duplicate.BindInt(2, seq_);
-    const int16_t status = FindRow(statements.next_duplicate, key_number, key, record, QX_LDRA_END_OF_FILE);
+    statements.next_duplicate.BindBlob(1, bound_.key.data(), bound_.key.size());
+    statements.next_duplicate.BindInt(2, bound_.seq);
+    const int16_t status =
+        FindRow(statements.next_duplicate, key_number, key, record, QX_LDRA_END_OF_FILE, &bound_);
     if (status != QX_LDRA_END_OF_FILE) return status;
   }
-  statements.greater.BindBlob(1, place_.data(), definition.Length());
-  const int16_t status = FindRow(statements.greater, key_number, key, record, QX_LDRA_END_OF_FILE);
+  statements.greater.BindBlob(1, bound_.key.data(), bound_.key.size());
+  const int16_t status = FindRow(statements.greater, key_number, key, record, QX_LDRA_END_OF_FILE, &bound_);
   // At the end the block keeps its place, so that records added behind it
   // are found by a later get next.
   if (status == QX_LDRA_END_OF_FILE) has_current_ = false;
@@ -352,6 +554,8 @@ int16_t DataFile::NextId(uint32_t* id) {
   if (code != SQLITE_ROW) return StatusOfSqlite(code);
   const int64_t last = sqlite3_column_int64(last_id_.get(), 0);
   last_id_.Reset();
+  // Files of the first format counted only the ids they gave; the highest
+  // id present covers those given by callers.
   int64_t highest = 0;
   code = highest_id_.Step();
   if (code == SQLITE_ROW) {
@@ -381,45 +585,49 @@ int16_t DataFile::InsertRow() {
   return StatusOfSqlite(insert_.Run());
 }
 
+int16_t DataFile::InsertNumbered(std::size_t id_offset) {
+  // The id is chosen (when the record holds 0), used and counted in one
+  // write transaction, so that two processes never take the same one. Every
+  // id raises the count, the caller's own too: an id that was ever in the
+  // file is never given again, since rows elsewhere may still name it.
+  int16_t status = StatusOfSqlite(begin_.Run());
+  if (status != QX_LDRA_OK) return status;
+  uint32_t id = LoadU32(record_.data() + id_offset);
+  if (id == 0) {
+    status = NextId(&id);
+    if (status == QX_LDRA_OK) StoreU32(record_.data() + id_offset, id);
+  }
+  if (status == QX_LDRA_OK) status = InsertRow();
+  if (status == QX_LDRA_OK) {
+    raise_last_id_.BindInt(1, id);
+    status = StatusOfSqlite(raise_last_id_.Run());
+  }
+  if (status == QX_LDRA_OK) status = StatusOfSqlite(commit_.Run());
+  if (status != QX_LDRA_OK && !sqlite3_get_autocommit(db_)) rollback_.Run();
+  return status;
+}
+
 int16_t DataFile::Insert(unsigned char* record, unsigned char* key, int key_number) {
   std::memcpy(record_.data(), record, record_.size());
   const int numbered = definition_.AutoNumberedKey();
-  const std::size_t id_offset = numbered >= 0 ? definition_.keys[numbered].segments[0].offset : 0;
-  const bool assign = numbered >= 0 && LoadU32(record_.data() + id_offset) == 0;
-  int16_t status;
-  if (assign) {
-    // The id is chosen and used in one write transaction, so that two
-    // processes never take the same one.
-    status = StatusOfSqlite(begin_.Run());
+  if (numbered >= 0) {
+    const std::size_t id_offset = definition_.keys[numbered].segments[0].offset;
+    const int16_t status = InsertNumbered(id_offset);
     if (status != QX_LDRA_OK) return status;
-    uint32_t id = 0;
-    status = NextId(&id);
-    if (status == QX_LDRA_OK) {
-      StoreU32(record_.data() + id_offset, id);
-      status = InsertRow();
-    }
-    if (status == QX_LDRA_OK) {
-      set_last_id_.BindInt(1, id);
-      status = StatusOfSqlite(set_last_id_.Run());
-    }
-    if (status == QX_LDRA_OK) status = StatusOfSqlite(commit_.Run());
-    if (status != QX_LDRA_OK) {
-      if (!sqlite3_get_autocommit(db_)) rollback_.Run();
-      return status;
-    }
     std::memcpy(record + id_offset, record_.data() + id_offset, 4);
   } else {
-    status = InsertRow();
+    const int16_t status = InsertRow();
     if (status != QX_LDRA_OK) return status;
   }
   if (key_number >= 0) {
     const KeyDefinition& definition = definition_.keys[key_number];
     unsigned char raw[QX_LDRA_MAX_KEY_LENGTH];
     KeyFromRecord(definition, record_.data(), raw);
-    EncodeKey(definition, raw, place_.data());
+    const unsigned char* stored = stored_keys_[key_number].data();
+    place_.key.assign(stored, stored + definition.Length());
     if (key != nullptr) std::memcpy(key, raw, definition.Length());
     key_ = key_number;
-    seq_ = sqlite3_last_insert_rowid(db_);
+    place_.seq = sqlite3_last_insert_rowid(db_);
     has_place_ = true;
     has_current_ = true;
   }
@@ -428,7 +636,7 @@ int16_t DataFile::Insert(unsigned char* record, unsigned char* key, int key_numb
 
 int16_t DataFile::Delete() {
   if (!has_current_) return QX_LDRA_NO_CURRENT_RECORD;
-  delete_.BindInt(1, seq_);
+  delete_.BindInt(1, place_.seq);
   const int16_t status = StatusOfSqlite(delete_.Run());
   if (status != QX_LDRA_OK) return status;
   has_current_ = false;

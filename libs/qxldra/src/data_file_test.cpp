@@ -4,6 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -290,11 +294,13 @@ TEST_F(DataFileTest, AutoNumberedIdsAreWrittenBackAndNeverReused) {
   };
   EXPECT_EQ(insert(0), 1u);
   EXPECT_EQ(insert(0), 2u);
-  EXPECT_EQ(insert(10), 10u);
-  EXPECT_EQ(insert(0), 11u);
-  ASSERT_EQ(position.Equal(0, U32Key(11)), QX_LDRA_OK);
-  ASSERT_EQ(position.Delete(), QX_LDRA_OK);
-  // A deleted id is not given again, even the highest.
+  // A deleted id is not given again, even the highest, even one that a
+  // caller gave.
+  for (uint32_t id : {10u, 0u}) {
+    EXPECT_EQ(insert(id), id == 0 ? 11u : id);
+    ASSERT_EQ(position.Equal(0, U32Key(id == 0 ? 11u : id)), QX_LDRA_OK);
+    ASSERT_EQ(position.Delete(), QX_LDRA_OK);
+  }
   EXPECT_EQ(insert(0), 12u);
   ASSERT_EQ(position.Close(), QX_LDRA_OK);
   ASSERT_EQ(position.Open(folder_.Path("numbered")), QX_LDRA_OK);
@@ -305,7 +311,7 @@ TEST_F(DataFileTest, AutoNumberedIdsAreWrittenBackAndNeverReused) {
   EXPECT_EQ(position.Insert(record), QX_LDRA_IDS_EXHAUSTED);
   EXPECT_EQ(GetU32(record, 4), 0u);
   int16_t end = 0;
-  EXPECT_EQ(position.Walk(0, 4, &end), (std::vector<uint32_t>{1, 2, 10, 12, 13, 0xFFFFFFFF}));
+  EXPECT_EQ(position.Walk(0, 4, &end), (std::vector<uint32_t>{1, 2, 12, 13, 0xFFFFFFFF}));
 }
 
 TEST_F(DataFileTest, ThreadsInsertingThroughTheirOwnPositionBlocksLoseNothing) {
@@ -334,6 +340,134 @@ TEST_F(DataFileTest, ThreadsInsertingThroughTheirOwnPositionBlocksLoseNothing) {
   std::vector<uint32_t> ids = setup.Walk(0, 0, &end);
   ASSERT_EQ(ids.size(), 2u * kPerThread);
   for (std::size_t i = 0; i < ids.size(); ++i) EXPECT_EQ(ids[i], i + 1);
+}
+
+// ---- Damaged files --------------------------------------------------------------
+
+// Record: id (key 0, unique), name (key 1, duplicates), weight (key 2,
+// signed, duplicates), then a filler.
+constexpr uint16_t kLedgerLength = 24;
+
+qxldra::FileDefinition Ledger() {
+  return Definition(kLedgerLength, {Key(QX_LDRA_KEY_UNIQUE, {Unsigned(0)}),
+                                    Key(QX_LDRA_KEY_DUPLICATES, {Text(4, 12)}),
+                                    Key(QX_LDRA_KEY_DUPLICATES, {Signed(16)})});
+}
+
+Bytes LedgerRecord(uint32_t id, uint32_t names) {
+  Bytes record(kLedgerLength, 0);
+  PutU32(record, 0, id);
+  PutText(record, 4, 12, "name" + std::to_string(id % names));
+  PutU32(record, 16, static_cast<uint32_t>(static_cast<int32_t>(id % 5) - 2));
+  PutU32(record, 20, id * 3);
+  return record;
+}
+
+// The key value of key `key_number` in a ledger record.
+Bytes LedgerKey(const Bytes& record, int key_number) {
+  const std::size_t at[] = {0, 4, 16}, length[] = {4, 12, 4};
+  return Bytes(record.begin() + at[key_number], record.begin() + at[key_number] + length[key_number]);
+}
+
+// Reads along a key from the first record, at most `cap` reads: the id or
+// the status of each read, up to the first read that is not 0 (or neither
+// 0 nor 27, going on past damage).
+std::vector<int64_t> WalkThrough(Position& position, int key_number, int cap, bool past_damage) {
+  std::vector<int64_t> seen;
+  for (int16_t status = position.First(key_number); cap-- > 0; status = position.Next(key_number)) {
+    seen.push_back(status == QX_LDRA_OK ? int64_t{GetU32(position.record(), 0)} : -status);
+    if (status != QX_LDRA_OK && (status != QX_LDRA_FILE_DAMAGED || !past_damage)) break;
+  }
+  return seen;
+}
+
+TEST_F(DataFileTest, AWalkGoesPastARecordWhoseBytesDisagreeWithItsStoredKey) {
+  Position position(kLedgerLength);
+  const std::string path = Make("ledger", Ledger(), position);
+  for (uint32_t id = 1; id <= 6; ++id) {
+    Bytes record = LedgerRecord(id, 100);
+    ASSERT_EQ(position.Insert(record), QX_LDRA_OK);
+  }
+  ASSERT_EQ(position.Close(), QX_LDRA_OK);
+  // Record 3's name, as its bytes say, sorts before the name it is stored
+  // under; record 5's bytes are cut short.
+  Bytes renamed = LedgerRecord(3, 100);
+  renamed[4] = 'a';
+  ASSERT_EQ(RunSql(path, "UPDATE records SET data = " + SqlBlob(renamed.data(), renamed.size()) +
+                             " WHERE seq = 3; UPDATE records SET data = x'00' WHERE seq = 5"),
+            0);
+
+  ASSERT_EQ(position.Open(path), QX_LDRA_OK);
+  const int64_t damaged = -QX_LDRA_FILE_DAMAGED, end = -QX_LDRA_END_OF_FILE;
+  EXPECT_EQ(WalkThrough(position, 1, 20, true), (std::vector<int64_t>{1, 2, damaged, 4, damaged, 6, end}));
+  EXPECT_EQ(WalkThrough(position, 0, 20, true), (std::vector<int64_t>{1, 2, 3, 4, damaged, 6, end}));
+  EXPECT_EQ(position.Equal(1, LedgerKey(LedgerRecord(3, 100), 1)), QX_LDRA_FILE_DAMAGED);
+  EXPECT_EQ(position.Delete(), QX_LDRA_NO_CURRENT_RECORD);
+  ASSERT_EQ(position.Next(1), QX_LDRA_OK);
+  EXPECT_EQ(GetU32(position.record(), 0), 4u);
+}
+
+// Runs every read on the file at `path`, each walk along a key from its
+// first record to its end at most `cap` reads, and, with `write`, a delete
+// and an insert; returns the status of every call.
+std::vector<int16_t> EveryOperation(const std::string& path, int cap, bool write, uint32_t new_id) {
+  Position position(kLedgerLength);
+  std::vector<int16_t> statuses = {position.Open(path)};
+  if (statuses.back() != QX_LDRA_OK) return statuses;
+  const Bytes sample = LedgerRecord(5, 7);
+  for (int key_number = 0; key_number < 3; ++key_number) {
+    const std::vector<int64_t> walk = WalkThrough(position, key_number, cap, false);
+    EXPECT_TRUE(walk.size() < static_cast<std::size_t>(cap) || walk.back() < 0) << "a walk that does not end";
+    for (int64_t seen : walk) statuses.push_back(static_cast<int16_t>(seen < 0 ? -seen : 0));
+    const int16_t found = position.Equal(key_number, LedgerKey(sample, key_number));
+    statuses.push_back(found);
+    if (found == QX_LDRA_OK && write && key_number == 0) statuses.push_back(position.Delete());
+    if (found == QX_LDRA_OK || found == QX_LDRA_KEY_NOT_FOUND) statuses.push_back(position.Next(key_number));
+    statuses.push_back(position.Greater(key_number, LedgerKey(sample, key_number)));
+  }
+  Bytes record = LedgerRecord(new_id, 7);
+  if (write) statuses.push_back(position.Insert(record, 1));
+  EXPECT_EQ(position.Close(), QX_LDRA_OK);
+  return statuses;
+}
+
+TEST_F(DataFileTest, EveryOperationEndsOnCopiesOfAFileWithRandomBytesChanged) {
+  // A file of every kind of key, with deleted records.
+  constexpr uint32_t kRecords = 120;
+  Position maker(kLedgerLength);
+  const std::string original = Make("original", Ledger(), maker);
+  for (uint32_t id = 1; id <= kRecords; ++id) {
+    Bytes record = LedgerRecord(id, 7);
+    ASSERT_EQ(maker.Insert(record), QX_LDRA_OK);
+  }
+  for (uint32_t id = 7; id <= kRecords; id += 7) {
+    ASSERT_EQ(maker.Equal(0, U32Key(id)), QX_LDRA_OK);
+    ASSERT_EQ(maker.Delete(), QX_LDRA_OK);
+  }
+  ASSERT_EQ(maker.Close(), QX_LDRA_OK);
+  const std::string bytes = FileBytes(original);
+  ASSERT_GT(bytes.size(), 4096u);
+
+  const unsigned seed = RandomSeed();
+  std::mt19937 random(seed);
+  const std::set<int16_t> endings = {QX_LDRA_OK, QX_LDRA_KEY_NOT_FOUND, QX_LDRA_END_OF_FILE,
+                                     QX_LDRA_NOT_A_DATA_FILE, QX_LDRA_FILE_DAMAGED};
+  std::set<int16_t> seen;
+  for (uint32_t copy = 0; copy < 300; ++copy) {
+    std::string damaged = bytes;
+    for (unsigned changes = 1 + random() % 4; changes > 0; --changes) {
+      damaged[random() % damaged.size()] ^= static_cast<char>(1 + random() % 255);
+    }
+    const std::string path = folder_.Path("copy");
+    std::ofstream(path, std::ios::binary) << damaged;
+    // Writes wait for the disk: every tenth copy is written to.
+    for (int16_t status : EveryOperation(path, kRecords + 10, copy % 10 == 0, 1000 + copy)) {
+      EXPECT_EQ(endings.count(status), 1u) << "copy " << copy << " (seed " << seed << "): status " << status;
+      seen.insert(status);
+    }
+    for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
+  }
+  EXPECT_EQ(seen.count(QX_LDRA_FILE_DAMAGED), 1u);  // the sweep met damage
 }
 
 }  // namespace

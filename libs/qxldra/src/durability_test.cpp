@@ -1,18 +1,25 @@
 // Data files and other processes: a writer killed in the middle of a stream
-// of inserts, and two processes inserting into one file at once.
+// of inserts, a creator killed in the middle of creating, and processes
+// using one file at once.
 //
-// The writers are this test program started again (test_child.h) with the
-// role "insert|<path>|<progress file>|<count>|<tag>". A writer inserts
+// The children are this test program started again (test_child.h) with a
+// role. "insert|<path>|<progress file>|<count>|<tag>": a writer inserts
 // `count` records tagged `tag`, numbered from 0 by their serial, and after
-// each insert that returned 0 appends "<serial> <id>" to its progress file.
+// each insert that returned 0 appends "<serial> <id>" to its progress file;
+// "cycle|..." does the same, but opens and closes the file around each
+// insert. "create|<path>|<progress file>": a creator creates the files
+// <path>0, <path>1, ... for ever, appending "<n> 0" after each.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -63,40 +70,49 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   return parts;
 }
 
-// The writer's side. Exit codes: 0 done, 3 bad role, 4 open failed, 5 an
-// insert failed.
-int RunWriter(const std::string& role) {
+int16_t Report(const char* step, uint32_t serial, int16_t status) {
+  if (status != QX_LDRA_OK) std::fprintf(stderr, "child: %s %u: %d\n", step, serial, status);
+  return status;
+}
+
+// The child's side. Exit codes: 0 done, 3 bad role, 4 open failed, 5 an
+// insert or create failed.
+int RunChild(const std::string& role) {
   const std::vector<std::string> parts = Split(role, '|');
-  if (parts.size() != 5 || parts[0] != "insert") return 3;
-  Position position;
-  int16_t status = position.Open(parts[1]);
-  if (status != QX_LDRA_OK) {
-    std::fprintf(stderr, "writer: open: %d\n", status);
-    return 4;
-  }
+  if (parts.size() < 3) return 3;
   std::FILE* progress = std::fopen(parts[2].c_str(), "ab");
-  if (progress == nullptr) return 4;
+  if (progress == nullptr) return 3;
+  if (parts[0] == "create") {
+    for (uint32_t serial = 0;; ++serial) {
+      if (Report("create", serial, CreateDataFile(parts[1] + std::to_string(serial), Stream())) != QX_LDRA_OK) {
+        return 5;
+      }
+      std::fprintf(progress, "%u 0\n", serial);
+      std::fflush(progress);
+    }
+  }
+  if (parts.size() != 5 || (parts[0] != "insert" && parts[0] != "cycle")) return 3;
+  const bool cycle = parts[0] == "cycle";
   const uint32_t count = static_cast<uint32_t>(std::stoul(parts[3]));
   const uint32_t tag = static_cast<uint32_t>(std::stoul(parts[4]));
+  Position position;
   for (uint32_t serial = 0; serial < count; ++serial) {
+    if ((serial == 0 || cycle) && Report("open", serial, position.Open(parts[1])) != QX_LDRA_OK) return 4;
     Bytes record = StreamRecord(tag, serial);
-    status = position.Insert(record);
-    if (status != QX_LDRA_OK) {
-      std::fprintf(stderr, "writer: insert %u: %d\n", serial, status);
-      return 5;
-    }
+    if (Report("insert", serial, position.Insert(record)) != QX_LDRA_OK) return 5;
     std::fprintf(progress, "%u %u\n", serial, GetU32(record, 0));
     std::fflush(progress);
+    if ((serial + 1 == count || cycle) && Report("close", serial, position.Close()) != QX_LDRA_OK) return 5;
   }
   std::fclose(progress);
-  return position.Close() == QX_LDRA_OK ? 0 : 5;
+  return 0;
 }
 
 // A child takes up its role before any test runs, and ends there.
 const bool kChildDone = [] {
   const char* role = std::getenv(kChildRoleVariable);
   if (role == nullptr) return false;
-  std::exit(RunWriter(role));
+  std::exit(RunChild(role));
 }();
 
 // serial -> id of every complete line of a progress file.
@@ -120,9 +136,10 @@ class Durability : public RecordManagerTest {
     ASSERT_EQ(CreateDataFile(path_, Stream()), QX_LDRA_OK);
   }
 
-  std::unique_ptr<ChildProcess> StartWriter(const std::string& progress, uint32_t count, uint32_t tag) {
+  std::unique_ptr<ChildProcess> StartWriter(const std::string& progress, uint32_t count, uint32_t tag,
+                                            const char* kind = "insert") {
     std::ostringstream role;
-    role << "insert|" << path_ << "|" << progress << "|" << count << "|" << tag;
+    role << kind << "|" << path_ << "|" << progress << "|" << count << "|" << tag;
     return ChildProcess::Start(role.str());
   }
 
@@ -179,27 +196,80 @@ TEST_F(Durability, AWriterKilledMidStreamLeavesEveryCompletedInsertAndNoPartialR
   EXPECT_EQ(GetU32(record, 0), records.rbegin()->second + 1);
 }
 
-TEST_F(Durability, TwoProcessesInsertingAtOnceLoseNothing) {
-  constexpr uint32_t kEach = 40;
-  auto first = StartWriter(folder_.Path("progress1"), kEach, 1);
-  auto second = StartWriter(folder_.Path("progress2"), kEach, 2);
-  ASSERT_NE(first, nullptr);
-  ASSERT_NE(second, nullptr);
-  EXPECT_EQ(first->Wait(), 0);
-  EXPECT_EQ(second->Wait(), 0);
+// Two writers that keep the file open, then four that open and close it
+// around every insert: each close of the last connection removes the
+// files beside the data file, and each open makes them again, while the
+// others open them.
+struct Crowd {
+  const char* kind;
+  uint32_t writers;
+  uint32_t each;
+};
+
+class Together : public Durability, public ::testing::WithParamInterface<Crowd> {};
+
+TEST_P(Together, ProcessesUsingOneFileAtOnceLoseNothingAndAreNeverRefused) {
+  const Crowd& crowd = GetParam();
+  std::vector<std::unique_ptr<ChildProcess>> writers;
+  for (uint32_t tag = 1; tag <= crowd.writers; ++tag) {
+    writers.push_back(StartWriter(folder_.Path("progress" + std::to_string(tag)), crowd.each, tag, crowd.kind));
+    ASSERT_NE(writers.back(), nullptr);
+  }
+  for (auto& writer : writers) EXPECT_EQ(writer->Wait(), 0);
 
   const auto stored = Stored();
   std::vector<uint32_t> ids;
-  for (uint32_t tag : {1u, 2u}) {
+  for (uint32_t tag = 1; tag <= crowd.writers; ++tag) {
     ASSERT_EQ(stored.count(tag), 1u);
     const std::map<uint32_t, uint32_t>& records = stored.at(tag);
-    EXPECT_EQ(records.size(), kEach);
+    EXPECT_EQ(records.size(), crowd.each);
     EXPECT_EQ(records, Progress(folder_.Path("progress" + std::to_string(tag))));
     for (const auto& entry : records) ids.push_back(entry.second);
   }
   std::sort(ids.begin(), ids.end());
-  ASSERT_EQ(ids.size(), 2 * kEach);
+  ASSERT_EQ(ids.size(), crowd.writers * crowd.each);
   for (std::size_t i = 0; i < ids.size(); ++i) EXPECT_EQ(ids[i], i + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, Together,
+                         ::testing::Values(Crowd{"insert", 2, 40}, Crowd{"cycle", 4, 50}),
+                         [](const ::testing::TestParamInfo<Crowd>& param) {
+                           return std::string(param.param.kind);
+                         });
+
+TEST_F(Durability, ACreatorKilledAtAnyMomentLeavesNoFileOrACompleteOne) {
+  std::mt19937 random(RandomSeed());
+  for (int round = 0; round < 50; ++round) {
+    SCOPED_TRACE(round);
+    const std::string prefix = folder_.Path("made" + std::to_string(round) + "-");
+    const std::string progress = folder_.Path("made" + std::to_string(round));
+    auto creator = ChildProcess::Start("create|" + prefix + "|" + progress);
+    ASSERT_NE(creator, nullptr);
+    // Once the creator is under way, a kill at a random moment.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (Progress(progress).empty() && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
+    creator->Kill();
+    EXPECT_EQ(creator->Wait(), -1);
+    const std::size_t created = Progress(progress).size();
+    ASSERT_GE(created, 1u);
+    // The file being made when the kill came (the one after the last
+    // reported, or the one after that when the kill cut off a report) is
+    // complete, or absent and then made anew.
+    for (std::size_t serial = created; serial <= created + 1; ++serial) {
+      const std::string path = prefix + std::to_string(serial);
+      Position position;
+      if (std::filesystem::exists(path)) {
+        EXPECT_EQ(position.Open(path), QX_LDRA_OK) << serial;
+        EXPECT_EQ(position.First(0), QX_LDRA_END_OF_FILE) << serial;
+      } else if (serial == created) {
+        EXPECT_EQ(CreateDataFile(path, Stream()), QX_LDRA_OK) << serial;
+      }
+    }
+    qx_LDRAID(QX_LDRA_OP_RESET, nullptr, nullptr, nullptr, nullptr, 0, kClient);
+  }
 }
 
 }  // namespace

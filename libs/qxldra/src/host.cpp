@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "data_file.h"
 #include "file_definition.h"
 #include "product_files.h"
 #include "qxldra_host.h"
@@ -24,8 +25,10 @@ extern "C" int16_t qxldraCreateProductFiles(const char* directory_prefix,
       const std::size_t size = owner_size + EncodeDefinition(file.definition, data.data() + owner_size);
       if (size > UINT16_MAX) return QX_LDRA_BAD_DEFINITION;
       uint16_t length = static_cast<uint16_t>(size);
-      const int16_t status = qx_LDRAID(QX_LDRA_OP_CREATE, nullptr, data.data(), &length, path.data(), 0, nullptr);
-      if (status != QX_LDRA_OK && status != QX_LDRA_FILE_EXISTS) return status;
+      int16_t status = qx_LDRAID(QX_LDRA_OP_CREATE, nullptr, data.data(), &length, path.data(), 0, nullptr);
+      // What is there already must be the file that would have been made.
+      if (status == QX_LDRA_FILE_EXISTS) status = DataFile::CheckDefinition(path.c_str(), file.definition);
+      if (status != QX_LDRA_OK) return status;
     }
   } catch (...) {
     return QX_LDRA_NO_MEMORY;

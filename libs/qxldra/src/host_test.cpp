@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,17 @@ TEST_F(ProductFiles, AFailureStopsTheRunAndALaterRunCompletesIt) {
   EXPECT_FALSE(std::filesystem::exists(prefix + "qxserver"));
   EXPECT_EQ(qxldraCreateProductFiles(prefix.c_str(), kOwner), QX_LDRA_OK);
   EXPECT_TRUE(std::filesystem::exists(prefix + "qxserver"));
+}
+
+TEST_F(ProductFiles, APathHoldingAnythingButItsCompleteFileIsRefused) {
+  const std::string prefix = folder_.Path("");
+  const std::string path = prefix + "trigex";
+  std::ofstream(path) << "";
+  EXPECT_EQ(qxldraCreateProductFiles(prefix.c_str(), kOwner), QX_LDRA_NOT_A_DATA_FILE);
+  std::filesystem::remove(path);
+  ASSERT_EQ(CreateDataFile(path, Definition(284, {Key(QX_LDRA_KEY_UNIQUE, {Unsigned(0)})})), QX_LDRA_OK);
+  EXPECT_EQ(qxldraCreateProductFiles(prefix.c_str(), kOwner), QX_LDRA_OTHER_LAYOUT);
+  EXPECT_FALSE(std::filesystem::exists(prefix + "triggers"));
 }
 
 TEST_F(ProductFiles, TriggersAreNumberedAndTheirNamesAreUnique) {

@@ -21,6 +21,11 @@ std::wstring Wide(const char* utf8) {
   return wide;
 }
 
+NewFile Failure(DWORD error) {
+  if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return NewFile::kExists;
+  return OutOfFileHandles(static_cast<int>(error)) ? NewFile::kNoHandles : NewFile::kFailed;
+}
+
 // A protected access list that grants everything to the current account's
 // user and nothing to anyone else ("D:P(A;;FA;;;<user>)").
 PSECURITY_DESCRIPTOR OwnerOnlyDescriptor() {
@@ -52,10 +57,7 @@ NewFile CreateWithDescriptor(const std::wstring& path) {
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD error = GetLastError();
   LocalFree(descriptor);
-  if (file == INVALID_HANDLE_VALUE) {
-    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? NewFile::kExists
-                                                                       : NewFile::kFailed;
-  }
+  if (file == INVALID_HANDLE_VALUE) return Failure(error);
   CloseHandle(file);
   return NewFile::kCreated;
 }
@@ -89,10 +91,27 @@ NewFile CreateOwnerOnlyFile(const char* path) {
   return CreateWithDescriptor(wide);
 }
 
-void RemoveDataFile(const char* path) {
-  const std::string base(path);
-  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) DeleteFileW(Wide((base + suffix).c_str()).c_str());
+NewFile MoveIntoPlace(const char* from, const char* to) {
+  // Without MOVEFILE_REPLACE_EXISTING the move never replaces anything.
+  if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH)) return NewFile::kCreated;
+  return Failure(GetLastError());
 }
+
+bool PathExists(const char* path) { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void RemoveCompanions(const char* path) {
+  const std::string base(path);
+  for (const char* suffix : {"-wal", "-shm", "-journal"}) DeleteFileW(Wide((base + suffix).c_str()).c_str());
+}
+
+void RemoveDataFile(const char* path) {
+  DeleteFileW(Wide(path).c_str());
+  RemoveCompanions(path);
+}
+
+bool OutOfFileHandles(int system_error) { return system_error == ERROR_TOO_MANY_OPEN_FILES; }
+
+uint64_t CurrentProcessId() { return GetCurrentProcessId(); }
 
 const char* DataFileVfs() {
   static std::once_flag registered;

@@ -22,6 +22,16 @@ Digest OwnerHash(const unsigned char* salt, std::string_view name) {
   return hash.Finish();
 }
 
+Digest MetaChecksum(std::string_view definition_block, const unsigned char* salt, const unsigned char* hash) {
+  static const char kTag[] = "qxldra meta checksum v1";
+  Sha256 sum;
+  sum.Add(kTag, sizeof kTag);
+  sum.Add(definition_block.data(), definition_block.size());
+  sum.Add(salt, kSaltSize);
+  sum.Add(hash, Digest().size());
+  return sum.Finish();
+}
+
 bool SameDigest(const unsigned char* a, const unsigned char* b) {
   unsigned char difference = 0;
   for (std::size_t i = 0; i < Digest().size(); ++i) difference |= static_cast<unsigned char>(a[i] ^ b[i]);

@@ -2,9 +2,11 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <cstring>
 
 #include "bytes.h"
+#include "new_file.h"
 
 namespace qxldra {
 
@@ -30,21 +32,44 @@ uint64_t Mix(uint64_t x) {
 
 PositionTable& PositionTable::Instance() {
   // Never destroyed: threads of the host may still call while the process
-  // exits.
-  static PositionTable* table = new PositionTable();
-  return *table;
+  // exits. A table inherited through a fork is left as it is, for good.
+  static std::atomic<PositionTable*> table{new PositionTable()};
+  PositionTable* current = table.load(std::memory_order_acquire);
+  if (current->process_ == CurrentProcessId()) return *current;
+  auto* own = new PositionTable();
+  if (table.compare_exchange_strong(current, own, std::memory_order_acq_rel)) return *own;
+  delete own;  // another thread of this process was first
+  return *current;
 }
 
-PositionTable::PositionTable() {
+PositionTable::PositionTable() : process_(CurrentProcessId()) {
+  // A forked child may draw the same random bytes as its parent does; its
+  // own process id keeps its salt apart.
   sqlite3_randomness(static_cast<int>(sizeof salt_), &salt_);
+  salt_ ^= Mix(process_);
 }
 
 uint64_t PositionTable::Check(uint32_t slot, uint64_t generation) const {
   return Mix(Mix(salt_ ^ slot) ^ generation);
 }
 
+uint64_t PositionTable::NextGeneration() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return next_generation_++;
+}
+
 int16_t PositionTable::Add(std::unique_ptr<DataFile> file, const unsigned char* client, std::string name,
                            unsigned char* block) {
+  OpenFileLock earlier;
+  if (Find(block, &earlier) == QX_LDRA_OK) {
+    // The block names one file only: the new one takes the earlier one's
+    // slot, and the earlier one closes once the slot is unlocked.
+    std::unique_ptr<DataFile> closing = std::move(earlier->file);
+    OpenFile* open_file = earlier.file_;
+    std::unique_lock<std::mutex> lock = std::move(earlier.lock_);
+    Fill(open_file, NextGeneration(), std::move(file), client, std::move(name), block);
+    return QX_LDRA_OK;
+  }
   OpenFile* open_file = nullptr;
   uint64_t generation = 0;
   {
@@ -58,20 +83,23 @@ int16_t PositionTable::Add(std::unique_ptr<DataFile> file, const unsigned char* 
     generation = next_generation_++;
     open_file = slots_[slot].get();
   }
-  {
-    std::lock_guard<std::mutex> lock(open_file->mutex);
-    open_file->generation = generation;
-    open_file->file = std::move(file);
-    open_file->client_block = client;
-    std::memcpy(open_file->client.data(), client, open_file->client.size());
-    open_file->name = std::move(name);
-  }
+  std::lock_guard<std::mutex> lock(open_file->mutex);
+  Fill(open_file, generation, std::move(file), client, std::move(name), block);
+  return QX_LDRA_OK;
+}
+
+void PositionTable::Fill(OpenFile* open_file, uint64_t generation, std::unique_ptr<DataFile> file,
+                         const unsigned char* client, std::string name, unsigned char* block) {
+  open_file->generation = generation;
+  open_file->file = std::move(file);
+  open_file->client_block = client;
+  std::memcpy(open_file->client.data(), client, open_file->client.size());
+  open_file->name = std::move(name);
   std::memset(block, 0, QX_LDRA_POSITION_SIZE);
   StoreU32(block + kMarkOffset, kOpenMark);
   StoreU32(block + kSlotOffset, open_file->slot);
   StoreU64(block + kGenerationOffset, generation);
   StoreU64(block + kCheckOffset, Check(open_file->slot, generation));
-  return QX_LDRA_OK;
 }
 
 int16_t PositionTable::Find(const unsigned char* block, OpenFileLock* found) {

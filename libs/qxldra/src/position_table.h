@@ -10,6 +10,12 @@
 // whose check word does not fit is damaged (or from another process); one
 // whose generation is no longer open in its slot was closed, through a copy
 // of the block or by a reset of its client.
+//
+// Each process has a table of its own, with its own salt. A forked child
+// starts a new table: the files in its parent's table are the parent's
+// (SQLite connections must not cross a fork), so the child leaves them
+// untouched, neither using nor closing them, and the parent's blocks fail
+// the child's check word like blocks of any other process.
 #ifndef QXLDRA_POSITION_TABLE_H
 #define QXLDRA_POSITION_TABLE_H
 
@@ -54,10 +60,13 @@ class OpenFileLock {
 
 class PositionTable {
  public:
+  // The table of the running process.
   static PositionTable& Instance();
 
   // Enters `file` under `client` and fills `block`: QX_LDRA_OK or
-  // QX_LDRA_TOO_MANY_FILES (the file is then closed).
+  // QX_LDRA_TOO_MANY_FILES (the file is then closed). A block that names an
+  // open file already gets the new file in that file's slot, and the
+  // earlier file is closed.
   int16_t Add(std::unique_ptr<DataFile> file, const unsigned char* client, std::string name,
               unsigned char* block);
 
@@ -76,8 +85,12 @@ class PositionTable {
  private:
   PositionTable();
   void Release(std::size_t slot);
+  uint64_t NextGeneration();
+  void Fill(OpenFile* open_file, uint64_t generation, std::unique_ptr<DataFile> file,
+            const unsigned char* client, std::string name, unsigned char* block);
   uint64_t Check(uint32_t slot, uint64_t generation) const;
 
+  const uint64_t process_;
   mutable std::mutex mutex_;  // guards the members below
   std::array<std::unique_ptr<OpenFile>, kMaxOpenFiles> slots_;
   std::array<bool, kMaxOpenFiles> used_{};

@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "qxldra_testing.h"
+#include "test_child.h"
 #include "test_support.h"
 
 namespace {
@@ -174,6 +176,46 @@ TEST_F(Entry, PositionBlocksNeverOpenedClosedOrDamagedEachHaveTheirStatus) {
   EXPECT_EQ(reopened.First(0), QX_LDRA_OK);
 }
 
+TEST_F(Entry, OpeningIntoAnOpenBlockClosesItsEarlierFileOnceTheNewOneIsOpen) {
+  const std::string other_path = folder_.Path("other");
+  ASSERT_EQ(CreateDataFile(other_path, Simple()), QX_LDRA_OK);
+  Position copy = open_;
+  EXPECT_EQ(open_.Open(other_path, "wrong owner"), QX_LDRA_OWNER_REFUSED);
+  EXPECT_EQ(copy.First(0), QX_LDRA_OK);
+  for (int round = 0; round < 3; ++round) ASSERT_EQ(open_.Open(other_path), QX_LDRA_OK);
+  EXPECT_EQ(qxldraOpenFileCount(), 1);
+  EXPECT_EQ(copy.First(0), QX_LDRA_POSITION_CLOSED);
+  EXPECT_EQ(open_.First(0), QX_LDRA_END_OF_FILE);  // the other, empty file
+  ASSERT_EQ(open_.Close(), QX_LDRA_OK);
+  EXPECT_EQ(qxldraOpenFileCount(), 0);
+}
+
+Position* forked_parent_block = nullptr;
+std::string forked_parent_path;
+
+// In a forked child: the parent's block is another process's, and the
+// child's reset leaves the parent's files alone. Returns the failed step.
+int UseTheParentsBlock() {
+  Position& parent = *forked_parent_block;
+  Bytes record = Record(40, "child");
+  if (parent.First(0) != QX_LDRA_POSITION_DAMAGED || parent.Insert(record) != QX_LDRA_POSITION_DAMAGED) return 1;
+  if (parent.Close() != QX_LDRA_POSITION_DAMAGED || qxldraOpenFileCount() != 0) return 2;
+  Position own;
+  if (own.Open(forked_parent_path) != QX_LDRA_OK || own.First(0) != QX_LDRA_OK) return 3;
+  if (qx_LDRAID(QX_LDRA_OP_RESET, nullptr, nullptr, nullptr, nullptr, 0, kClient) != QX_LDRA_OK) return 4;
+  return qxldraOpenFileCount() == 0 ? 0 : 5;
+}
+
+TEST_F(Entry, AForkedChildCannotUseItsParentsPositionBlocks) {
+  forked_parent_block = &open_;
+  forked_parent_path = path_;
+  const int child = RunForked(UseTheParentsBlock);
+  if (child == kCannotFork) GTEST_SKIP() << "no fork here";
+  EXPECT_EQ(child, 0);
+  int16_t end = 0;
+  EXPECT_EQ(open_.Walk(0, 0, &end), (std::vector<uint32_t>{1, 2, 3}));
+}
+
 TEST_F(Entry, ResetClosesWhatTheClientStillHoldsAndNothingElse) {
   // Another module: a block of its own holding the same bytes.
   unsigned char other_module[QX_LDRA_CLIENT_ID_SIZE];
@@ -265,6 +307,76 @@ TEST_F(Entry, FilesThatAreNotDataFilesAreRecognised) {
   EXPECT_EQ(qxldraOpenFileCount(), 0);
 }
 
+// A data file changed by someone who can write it: each change must be
+// refused at open, before anything is read through the file's tables.
+struct Tampering {
+  const char* name;
+  std::string sql;
+  int16_t status;
+};
+
+std::string OneKeyDefinition() {
+  unsigned char block[qxldra::kMaxDefinitionBlockSize];
+  const std::size_t size =
+      qxldra::EncodeDefinition(Definition(16, {Key(QX_LDRA_KEY_UNIQUE, {Unsigned(0)})}), block);
+  return SqlBlob(block, size);
+}
+
+TEST_F(Entry, FilesChangedBehindTheRecordManagersBackAreRefusedAtOpen) {
+  // An endless view with triggers in the place of the records.
+  const std::string endless_records =
+      "ALTER TABLE records RENAME TO kept; CREATE VIEW records(seq, data, k0, k1) AS WITH RECURSIVE "
+      "n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT i, zeroblob(16), x'', x'' FROM n;"
+      "CREATE TRIGGER put INSTEAD OF INSERT ON records BEGIN SELECT 1; END;"
+      "CREATE TRIGGER drop_ INSTEAD OF DELETE ON records BEGIN SELECT 1; END";
+  const Tampering cases[] = {
+      {"view", "CREATE VIEW extra AS SELECT 1", QX_LDRA_NOT_A_DATA_FILE},
+      {"trigger", "CREATE TRIGGER t AFTER INSERT ON records BEGIN SELECT 1; END", QX_LDRA_NOT_A_DATA_FILE},
+      {"index", "CREATE INDEX extra ON records(data)", QX_LDRA_NOT_A_DATA_FILE},
+      {"unique", "DROP INDEX key1; CREATE UNIQUE INDEX key1 ON records(k1)", QX_LDRA_NOT_A_DATA_FILE},
+      {"column", "ALTER TABLE records ADD COLUMN k2 BLOB", QX_LDRA_NOT_A_DATA_FILE},
+      {"records", endless_records, QX_LDRA_NOT_A_DATA_FILE},
+      // A first-format file (no checksum) whose definition disagrees with
+      // its columns, and a current one whose definition or owner hash
+      // disagrees with its checksum.
+      {"first format", "PRAGMA user_version=1", QX_LDRA_OK},
+      {"definition",
+       "PRAGMA user_version=1; UPDATE meta SET value = " + OneKeyDefinition() + " WHERE name = 'definition'",
+       QX_LDRA_NOT_A_DATA_FILE},
+      {"checksum", "UPDATE meta SET value = " + OneKeyDefinition() + " WHERE name = 'definition'",
+       QX_LDRA_FILE_DAMAGED},
+      {"hash", "UPDATE meta SET value = zeroblob(32) WHERE name = 'owner_hash'", QX_LDRA_FILE_DAMAGED},
+  };
+  for (const Tampering& c : cases) {
+    const std::string path = folder_.Path(c.name);
+    ASSERT_EQ(CreateDataFile(path, Simple()), QX_LDRA_OK);
+    ASSERT_EQ(RunSql(path, c.sql), 0) << c.name;
+    Position position;
+    EXPECT_EQ(position.Open(path), c.status) << c.name;
+  }
+  EXPECT_EQ(qxldraOpenFileCount(), 2);
+}
+
+TEST_F(Entry, RunningOutOfFileHandlesSaysSo) {
+  const std::string path = folder_.Path("new");
+  Position other;
+  int16_t opened = -1, created = -1;
+  if (!WithoutFreeFileHandles([&] {
+        opened = other.Open(path_);
+        created = CreateDataFile(path, Simple());
+      })) {
+    GTEST_SKIP() << "file handles cannot be used up here";
+  }
+  EXPECT_EQ(opened, QX_LDRA_NO_FILE_HANDLES);
+  EXPECT_EQ(created, QX_LDRA_NO_FILE_HANDLES);
+  // Nothing was left behind, and both work once handles are free again.
+  for (const auto& entry : std::filesystem::directory_iterator(folder_.Path(""))) {
+    EXPECT_EQ(entry.path().filename().string().rfind("new", 0), std::string::npos) << entry.path();
+  }
+  EXPECT_EQ(other.Open(path_), QX_LDRA_OK);
+  EXPECT_EQ(CreateDataFile(path, Simple()), QX_LDRA_OK);
+}
+
 TEST_F(Entry, CreateNeverReplacesAFileAndRefusesBadDefinitions) {
   EXPECT_EQ(CreateDataFile(path_, Simple()), QX_LDRA_FILE_EXISTS);
   int16_t end = 0;
@@ -299,7 +411,7 @@ TEST(Statuses, EachHasOneMessageAndFiveIsNotOne) {
     ++known;
     EXPECT_TRUE(messages.insert(message).second) << status;
   }
-  EXPECT_EQ(known, 28);
+  EXPECT_EQ(known, 30);
   EXPECT_STREQ(qxldraStatusText(5), "unknown status");
   EXPECT_STREQ(qxldraStatusText(QX_LDRA_OK), "success");
   EXPECT_STREQ(qxldraStatusText(QX_LDRA_END_OF_FILE), "no further record in key order");

@@ -30,9 +30,14 @@ class Statement {
 
   sqlite3_stmt* get() const { return statement_; }
 
-  // The bytes bound stay the caller's: they must live until the step.
+  // The bytes bound stay the caller's: they must live until the step. No
+  // bytes bind an empty BLOB, never NULL.
   void BindBlob(int index, const void* bytes, std::size_t size) {
-    sqlite3_bind_blob(statement_, index, bytes, static_cast<int>(size), SQLITE_STATIC);
+    if (size == 0) {
+      sqlite3_bind_zeroblob(statement_, index, 0);
+    } else {
+      sqlite3_bind_blob(statement_, index, bytes, static_cast<int>(size), SQLITE_STATIC);
+    }
   }
   void BindInt(int index, int64_t value) { sqlite3_bind_int64(statement_, index, value); }
 

@@ -1,9 +1,11 @@
-// A second process for tests: this test program started again with a role
-// in its environment, which it takes up before any test runs.
+// Other processes for tests: this test program started again with a role
+// in its environment, which it takes up before any test runs, or a forked
+// copy of it; and this process without free file handles.
 #ifndef QXLDRA_TEST_CHILD_H
 #define QXLDRA_TEST_CHILD_H
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -32,6 +34,15 @@ class ChildProcess {
   intptr_t handle_;  // process id or process handle
   bool ended_ = false;
 };
+
+// Runs `body` in a forked copy of this process and returns its exit code
+// (-1 when it was killed), or kCannotFork where there is no fork.
+constexpr int kCannotFork = -2;
+int RunForked(int (*body)());
+
+// Runs `body` while this process can open no further file, and returns
+// true; false, without running it, where a test cannot bring that about.
+bool WithoutFreeFileHandles(const std::function<void()>& body);
 
 }  // namespace qxldra_test
 

@@ -1,7 +1,9 @@
 #include "test_child.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,12 +36,41 @@ ChildProcess::~ChildProcess() {
 
 void ChildProcess::Kill() { kill(static_cast<pid_t>(handle_), SIGKILL); }
 
-int ChildProcess::Wait() {
+namespace {
+
+int WaitFor(pid_t pid) {
   int status = 0;
-  while (waitpid(static_cast<pid_t>(handle_), &status, 0) < 0) {
+  while (waitpid(pid, &status, 0) < 0) {
   }
-  ended_ = true;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+int ChildProcess::Wait() {
+  ended_ = true;
+  return WaitFor(static_cast<pid_t>(handle_));
+}
+
+int RunForked(int (*body)()) {
+  const pid_t pid = fork();
+  if (pid == 0) _exit(body());
+  return pid < 0 ? kCannotFork : WaitFor(pid);
+}
+
+bool WithoutFreeFileHandles(const std::function<void()>& body) {
+  rlimit previous{};
+  if (getrlimit(RLIMIT_NOFILE, &previous) != 0) return false;
+  // The lowest free descriptor becomes the limit: none below it is free.
+  const int lowest_free = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  if (lowest_free < 0) return false;
+  close(lowest_free);
+  rlimit limited = previous;
+  limited.rlim_cur = static_cast<rlim_t>(lowest_free);
+  if (setrlimit(RLIMIT_NOFILE, &limited) != 0) return false;
+  body();
+  setrlimit(RLIMIT_NOFILE, &previous);
+  return true;
 }
 
 }  // namespace qxldra_test

@@ -45,4 +45,9 @@ int ChildProcess::Wait() {
   return code == kKilledCode ? -1 : static_cast<int>(code);
 }
 
+int RunForked(int (*)()) { return kCannotFork; }
+
+// Windows gives out handles until memory runs out.
+bool WithoutFreeFileHandles(const std::function<void()>&) { return false; }
+
 }  // namespace qxldra_test
