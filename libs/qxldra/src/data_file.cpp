@@ -81,11 +81,12 @@ int Configure(sqlite3* db) {
 
 int16_t OpenConnection(const char* path, sqlite3** db) {
   *db = nullptr;
-  int code = sqlite3_open_v2(SqlitePath(path).c_str(), db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                             DataFileVfs());
-  if (code == SQLITE_OK) code = Configure(*db);
-  if (code == SQLITE_OK) return QX_LDRA_OK;
-  const int16_t status = StatusOf(*db, code);
+  const int code = sqlite3_open_v2(SqlitePath(path).c_str(), db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                                   DataFileVfs());
+  int16_t status = StatusOf(*db, code);
+  // The settings read the file's header and schema.
+  if (status == QX_LDRA_OK) status = LayoutStatus(*db, Configure(*db));
+  if (status == QX_LDRA_OK) return QX_LDRA_OK;
   sqlite3_close(*db);
   *db = nullptr;
   return status;
@@ -186,7 +187,10 @@ bool ReadMeta(sqlite3* db, const char* name, std::size_t size, std::string* out,
   if (*code != SQLITE_OK) return false;
   sqlite3_bind_text(select.get(), 1, name, -1, SQLITE_STATIC);
   *code = select.Step();
-  if (*code != SQLITE_ROW) return false;
+  if (*code != SQLITE_ROW) {
+    if (*code == SQLITE_DONE) *code = SQLITE_OK;
+    return false;
+  }
   *code = SQLITE_OK;
   const auto* bytes = static_cast<const char*>(sqlite3_column_blob(select.get(), 0));
   const int length = sqlite3_column_bytes(select.get(), 0);

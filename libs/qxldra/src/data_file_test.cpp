@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -344,34 +345,9 @@ TEST_F(DataFileTest, ThreadsInsertingThroughTheirOwnPositionBlocksLoseNothing) {
 
 // ---- Damaged files --------------------------------------------------------------
 
-// Record: id (key 0, unique), name (key 1, duplicates), weight (key 2,
-// signed, duplicates), then a filler.
-constexpr uint16_t kLedgerLength = 24;
-
-qxldra::FileDefinition Ledger() {
-  return Definition(kLedgerLength, {Key(QX_LDRA_KEY_UNIQUE, {Unsigned(0)}),
-                                    Key(QX_LDRA_KEY_DUPLICATES, {Text(4, 12)}),
-                                    Key(QX_LDRA_KEY_DUPLICATES, {Signed(16)})});
-}
-
-Bytes LedgerRecord(uint32_t id, uint32_t names) {
-  Bytes record(kLedgerLength, 0);
-  PutU32(record, 0, id);
-  PutText(record, 4, 12, "name" + std::to_string(id % names));
-  PutU32(record, 16, static_cast<uint32_t>(static_cast<int32_t>(id % 5) - 2));
-  PutU32(record, 20, id * 3);
-  return record;
-}
-
-// The key value of key `key_number` in a ledger record.
-Bytes LedgerKey(const Bytes& record, int key_number) {
-  const std::size_t at[] = {0, 4, 16}, length[] = {4, 12, 4};
-  return Bytes(record.begin() + at[key_number], record.begin() + at[key_number] + length[key_number]);
-}
-
-// Reads along a key from the first record, at most `cap` reads: the id or
-// the status of each read, up to the first read that is not 0 (or neither
-// 0 nor 27, going on past damage).
+// Reads along a key from its first record, at most `cap` times: the id or
+// the status of each read, up to the first that is not 0 (nor 27, going on
+// past damage).
 std::vector<int64_t> WalkThrough(Position& position, int key_number, int cap, bool past_damage) {
   std::vector<int64_t> seen;
   for (int16_t status = position.First(key_number); cap-- > 0; status = position.Next(key_number)) {
@@ -382,92 +358,73 @@ std::vector<int64_t> WalkThrough(Position& position, int key_number, int cap, bo
 }
 
 TEST_F(DataFileTest, AWalkGoesPastARecordWhoseBytesDisagreeWithItsStoredKey) {
-  Position position(kLedgerLength);
-  const std::string path = Make("ledger", Ledger(), position);
-  for (uint32_t id = 1; id <= 6; ++id) {
-    Bytes record = LedgerRecord(id, 100);
+  Position position(12);
+  const std::string path = Make("damaged", Grouped(), position);
+  for (uint32_t id = 1; id <= 5; ++id) {
+    Bytes record = Row(id, id);
     ASSERT_EQ(position.Insert(record), QX_LDRA_OK);
   }
   ASSERT_EQ(position.Close(), QX_LDRA_OK);
-  // Record 3's name, as its bytes say, sorts before the name it is stored
-  // under; record 5's bytes are cut short.
-  Bytes renamed = LedgerRecord(3, 100);
-  renamed[4] = 'a';
-  ASSERT_EQ(RunSql(path, "UPDATE records SET data = " + SqlBlob(renamed.data(), renamed.size()) +
-                             " WHERE seq = 3; UPDATE records SET data = x'00' WHERE seq = 5"),
+  // Record 2's group, as its bytes say, is 1 (it is stored under 2); record
+  // 4's bytes are cut short.
+  ASSERT_EQ(RunSql(path, "UPDATE records SET data = CAST(substr(data, 1, 4) || x'01' || substr(data, 6) AS BLOB) "
+                         "WHERE seq = 2; UPDATE records SET data = x'00' WHERE seq = 4"),
             0);
-
   ASSERT_EQ(position.Open(path), QX_LDRA_OK);
   const int64_t damaged = -QX_LDRA_FILE_DAMAGED, end = -QX_LDRA_END_OF_FILE;
-  EXPECT_EQ(WalkThrough(position, 1, 20, true), (std::vector<int64_t>{1, 2, damaged, 4, damaged, 6, end}));
-  EXPECT_EQ(WalkThrough(position, 0, 20, true), (std::vector<int64_t>{1, 2, 3, 4, damaged, 6, end}));
-  EXPECT_EQ(position.Equal(1, LedgerKey(LedgerRecord(3, 100), 1)), QX_LDRA_FILE_DAMAGED);
-  EXPECT_EQ(position.Delete(), QX_LDRA_NO_CURRENT_RECORD);
-  ASSERT_EQ(position.Next(1), QX_LDRA_OK);
-  EXPECT_EQ(GetU32(position.record(), 0), 4u);
-}
-
-// Runs every read on the file at `path`, each walk along a key from its
-// first record to its end at most `cap` reads, and, with `write`, a delete
-// and an insert; returns the status of every call.
-std::vector<int16_t> EveryOperation(const std::string& path, int cap, bool write, uint32_t new_id) {
-  Position position(kLedgerLength);
-  std::vector<int16_t> statuses = {position.Open(path)};
-  if (statuses.back() != QX_LDRA_OK) return statuses;
-  const Bytes sample = LedgerRecord(5, 7);
-  for (int key_number = 0; key_number < 3; ++key_number) {
-    const std::vector<int64_t> walk = WalkThrough(position, key_number, cap, false);
-    EXPECT_TRUE(walk.size() < static_cast<std::size_t>(cap) || walk.back() < 0) << "a walk that does not end";
-    for (int64_t seen : walk) statuses.push_back(static_cast<int16_t>(seen < 0 ? -seen : 0));
-    const int16_t found = position.Equal(key_number, LedgerKey(sample, key_number));
-    statuses.push_back(found);
-    if (found == QX_LDRA_OK && write && key_number == 0) statuses.push_back(position.Delete());
-    if (found == QX_LDRA_OK || found == QX_LDRA_KEY_NOT_FOUND) statuses.push_back(position.Next(key_number));
-    statuses.push_back(position.Greater(key_number, LedgerKey(sample, key_number)));
-  }
-  Bytes record = LedgerRecord(new_id, 7);
-  if (write) statuses.push_back(position.Insert(record, 1));
-  EXPECT_EQ(position.Close(), QX_LDRA_OK);
-  return statuses;
+  EXPECT_EQ(WalkThrough(position, 1, 20, true), (std::vector<int64_t>{1, damaged, 3, damaged, 5, end}));
+  EXPECT_EQ(WalkThrough(position, 0, 20, true), (std::vector<int64_t>{1, 2, 3, damaged, 5, end}));
 }
 
 TEST_F(DataFileTest, EveryOperationEndsOnCopiesOfAFileWithRandomBytesChanged) {
-  // A file of every kind of key, with deleted records.
-  constexpr uint32_t kRecords = 120;
-  Position maker(kLedgerLength);
-  const std::string original = Make("original", Ledger(), maker);
-  for (uint32_t id = 1; id <= kRecords; ++id) {
-    Bytes record = LedgerRecord(id, 7);
-    ASSERT_EQ(maker.Insert(record), QX_LDRA_OK);
-  }
-  for (uint32_t id = 7; id <= kRecords; id += 7) {
-    ASSERT_EQ(maker.Equal(0, U32Key(id)), QX_LDRA_OK);
-    ASSERT_EQ(maker.Delete(), QX_LDRA_OK);
+  // A file of two keys, one of duplicates, with deleted records.
+  Position maker(12);
+  const std::string original = Make("original", Grouped(), maker);
+  for (uint32_t id = 1; id <= 200; ++id) {
+    Bytes record = Row(id, id % 9, id);
+    ASSERT_EQ(maker.Insert(record, 0), QX_LDRA_OK);
+    ASSERT_TRUE(id % 7 != 0 || maker.Delete() == QX_LDRA_OK);
   }
   ASSERT_EQ(maker.Close(), QX_LDRA_OK);
   const std::string bytes = FileBytes(original);
-  ASSERT_GT(bytes.size(), 4096u);
-
-  const unsigned seed = RandomSeed();
+  const char* chosen = std::getenv("QXLDRA_TEST_SEED");
+  const unsigned seed = chosen != nullptr ? static_cast<unsigned>(std::atoi(chosen)) : 20240611u;
   std::mt19937 random(seed);
   const std::set<int16_t> endings = {QX_LDRA_OK, QX_LDRA_KEY_NOT_FOUND, QX_LDRA_END_OF_FILE,
                                      QX_LDRA_NOT_A_DATA_FILE, QX_LDRA_FILE_DAMAGED};
-  std::set<int16_t> seen;
+  int damaged_reads = 0;
   for (uint32_t copy = 0; copy < 300; ++copy) {
     std::string damaged = bytes;
-    for (unsigned changes = 1 + random() % 4; changes > 0; --changes) {
-      damaged[random() % damaged.size()] ^= static_cast<char>(1 + random() % 255);
+    for (unsigned changes = 1 + random() % 4; changes > 0;) {
+      char& byte = damaged[random() % damaged.size()];
+      if (byte != 0) byte ^= static_cast<char>(1 + random() % 255), --changes;  // a byte in use
     }
     const std::string path = folder_.Path("copy");
     std::ofstream(path, std::ios::binary) << damaged;
-    // Writes wait for the disk: every tenth copy is written to.
-    for (int16_t status : EveryOperation(path, kRecords + 10, copy % 10 == 0, 1000 + copy)) {
+    // Every read, along each key; writes wait for the disk, so every tenth
+    // copy only is written to.
+    const bool write = copy % 10 == 0;
+    Position position(12);
+    std::vector<int16_t> statuses = {position.Open(path)};
+    for (int key = 0; key < 2 && statuses[0] == QX_LDRA_OK; ++key) {
+      const int64_t end = WalkThrough(position, key, 210, false).back();
+      EXPECT_LT(end, 0) << "copy " << copy << ": a walk that does not end";
+      const int16_t found = position.Equal(key, U32Key(key == 0 ? 50 : 5));
+      statuses.insert(statuses.end(), {static_cast<int16_t>(-end), found,
+                                       found == QX_LDRA_OK && write ? position.Delete() : int16_t{0},
+                                       found == QX_LDRA_OK || found == 4 ? position.Next(key) : int16_t{0},
+                                       position.Greater(key, U32Key(5))});
+    }
+    Bytes record = Row(1000 + copy, 3);
+    if (statuses[0] == QX_LDRA_OK && write) statuses.push_back(position.Insert(record, 1));
+    EXPECT_TRUE(statuses[0] != QX_LDRA_OK || position.Close() == QX_LDRA_OK);
+    for (int16_t status : statuses) {
       EXPECT_EQ(endings.count(status), 1u) << "copy " << copy << " (seed " << seed << "): status " << status;
-      seen.insert(status);
+      damaged_reads += status == QX_LDRA_FILE_DAMAGED;
     }
     for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
   }
-  EXPECT_EQ(seen.count(QX_LDRA_FILE_DAMAGED), 1u);  // the sweep met damage
+  EXPECT_GT(damaged_reads, 0);
 }
 
 }  // namespace

@@ -53,8 +53,11 @@ NewFile CreateWithDescriptor(const std::wstring& path) {
   PSECURITY_DESCRIPTOR descriptor = OwnerOnlyDescriptor();
   if (descriptor == nullptr) return NewFile::kFailed;
   SECURITY_ATTRIBUTES attributes{sizeof(SECURITY_ATTRIBUTES), descriptor, FALSE};
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Shared with everyone from the start: a companion file made here is
+  // opened by other processes at once, and SQLite's own opens of the
+  // shared-memory index do not retry a sharing violation.
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            &attributes, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD error = GetLastError();
   LocalFree(descriptor);
   if (file == INVALID_HANDLE_VALUE) return Failure(error);

@@ -3,7 +3,6 @@
 #include <sqlite3.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -136,27 +135,12 @@ std::string FileBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-unsigned RandomSeed() {
-  const char* chosen = std::getenv("QXLDRA_TEST_SEED");
-  return chosen != nullptr ? static_cast<unsigned>(std::strtoul(chosen, nullptr, 10)) : 20240611u;
-}
-
 int RunSql(const std::string& path, const std::string& sql) {
   sqlite3* db = nullptr;
   int code = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
   if (code == SQLITE_OK) code = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
   sqlite3_close(db);
   return code;
-}
-
-std::string SqlBlob(const unsigned char* bytes, std::size_t size) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string literal = "x'";
-  for (std::size_t i = 0; i < size; ++i) {
-    literal += kDigits[bytes[i] >> 4];
-    literal += kDigits[bytes[i] & 15];
-  }
-  return literal + "'";
 }
 
 void RecordManagerTest::TearDown() {

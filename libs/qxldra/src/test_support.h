@@ -89,16 +89,9 @@ class Position {
 // Every byte of a file, to look for texts that must not be there.
 std::string FileBytes(const std::string& path);
 
-// The seed of the tests' random choices: QXLDRA_TEST_SEED when it is set,
-// else a fixed one, so that every run makes the same choices.
-unsigned RandomSeed();
-
 // Runs SQL on the database at `path` directly, as someone who can write
 // the file may: SQLITE_OK or the error.
 int RunSql(const std::string& path, const std::string& sql);
-
-// Bytes as an SQL BLOB literal (x'...').
-std::string SqlBlob(const unsigned char* bytes, std::size_t size);
 
 // A test in a scratch folder of its own that must end with no injected
 // failure pending and, once the client is reset, no file left open.
