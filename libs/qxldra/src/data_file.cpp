@@ -143,7 +143,7 @@ int ReadSchema(sqlite3* db, std::vector<SchemaEntry>* schema) {
   return SQLITE_OK;
 }
 
-// The meta rows, and their names.
+// The meta rows that open checks.
 struct Meta {
   std::string definition, salt, hash, checksum;
 };
@@ -201,7 +201,7 @@ bool ReadMeta(sqlite3* db, const char* name, std::size_t size, std::string* out,
   return ok;
 }
 
-const unsigned char* Bytes(const std::string& text) { return reinterpret_cast<const unsigned char*>(text.data()); }
+const unsigned char* AsBytes(const std::string& text) { return reinterpret_cast<const unsigned char*>(text.data()); }
 
 // Checks that `db` holds exactly a data file of this record manager and
 // reads its definition; checks the owner name when one is given. Nothing
@@ -231,18 +231,18 @@ int16_t CheckDataFile(sqlite3* db, const std::string_view* owner, FileDefinition
     if (code != SQLITE_OK) return LayoutStatus(db, code);
     return QX_LDRA_NOT_A_DATA_FILE;
   }
-  if (with_checksum &&
-      !SameDigest(MetaChecksum(meta.definition, Bytes(meta.salt), Bytes(meta.hash)).data(), Bytes(meta.checksum))) {
-    return QX_LDRA_FILE_DAMAGED;
+  if (with_checksum) {
+    const Digest expected = MetaChecksum(meta.definition, AsBytes(meta.salt), AsBytes(meta.hash));
+    if (!SameDigest(expected.data(), AsBytes(meta.checksum))) return QX_LDRA_FILE_DAMAGED;
   }
-  if (DecodeDefinition(Bytes(meta.definition), meta.definition.size(), definition) != QX_LDRA_OK) {
+  if (DecodeDefinition(AsBytes(meta.definition), meta.definition.size(), definition) != QX_LDRA_OK) {
     return QX_LDRA_NOT_A_DATA_FILE;
   }
   std::vector<SchemaEntry> expected = SchemaOf(*definition);
   std::sort(expected.begin(), expected.end());
   if (schema != expected) return QX_LDRA_NOT_A_DATA_FILE;
   if (owner != nullptr &&
-      !SameDigest(OwnerHash(Bytes(meta.salt), *owner).data(), Bytes(meta.hash))) {
+      !SameDigest(OwnerHash(AsBytes(meta.salt), *owner).data(), AsBytes(meta.hash))) {
     return QX_LDRA_OWNER_REFUSED;
   }
   return QX_LDRA_OK;
