@@ -292,7 +292,6 @@ int16_t Build(const std::string& path, std::string_view owner, const FileDefinit
     code = Exec(db, "PRAGMA user_version=" + std::to_string(kFormatVersion) +
                         "; PRAGMA application_id=" + std::to_string(kApplicationId) + "; COMMIT");
   }
-  if (code != SQLITE_OK && !sqlite3_get_autocommit(db)) Exec(db, "ROLLBACK");
   if (code == SQLITE_OK) code = Exec(db, "PRAGMA synchronous=FULL");
   Statement wal;
   if (code == SQLITE_OK) code = wal.Prepare(db, "PRAGMA journal_mode=WAL");

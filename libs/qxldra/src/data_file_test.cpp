@@ -302,6 +302,9 @@ TEST_F(DataFileTest, AutoNumberedIdsAreWrittenBackAndNeverReused) {
     ASSERT_EQ(position.Equal(0, U32Key(id == 0 ? 11u : id)), QX_LDRA_OK);
     ASSERT_EQ(position.Delete(), QX_LDRA_OK);
   }
+  Bytes taken(8, 0);
+  PutU32(taken, 4, 1);
+  EXPECT_EQ(position.Insert(taken), QX_LDRA_DUPLICATE_KEY);  // and nothing of it stays
   EXPECT_EQ(insert(0), 12u);
   ASSERT_EQ(position.Close(), QX_LDRA_OK);
   ASSERT_EQ(position.Open(folder_.Path("numbered")), QX_LDRA_OK);
