@@ -32,8 +32,28 @@ TEST(BlankPaddingTest, TrailingZeroBytesBecomeBlanks) {
   }
 }
 
+// CutTrailingBlanks ends the text after its last non-blank byte; a field
+// that its text fills keeps no terminator.
+const PadCase kCutCases[] = {
+    {"ab   ", 5, std::string("ab\0  ", 5)},
+    {"     ", 5, std::string("\0    ", 5)},
+    {"abc", 3, "abc"},
+    {"a b ", 4, std::string("a b\0", 4)},
+    {"ab  ", 3, std::string("ab\0 ", 4)},
+    {"  ", 0, "  "},
+};
+
+TEST(BlankPaddingTest, TrailingBlanksEndTheText) {
+  for (const PadCase& c : kCutCases) {
+    std::string field = c.field;
+    CutTrailingBlanks(field.data(), c.length);
+    EXPECT_EQ(field, c.padded) << "length " << c.length;
+  }
+}
+
 TEST(BlankPaddingTest, AMissingFieldIsIgnored) {
   PadWithBlanks(nullptr, 10);
+  CutTrailingBlanks(nullptr, 10);
 }
 
 }  // namespace
