@@ -272,6 +272,134 @@ QXEXPC_API int32_t QXGetDataFromBuffer(void *value, int32_t offset, int32_t leng
                                        uint32_t attr1, uint32_t attr2,
                                        const void *record) QXEXPC_NOEXCEPT;
 
+/* ---- Trigger files ------------------------------------------------------
+ * The trigger module keeps triggers, their texts and compiled expressions,
+ * actions, their platform functions and configuration rows, links and log
+ * rows in ten data files of the record manager, laid out as the QX_TRIGEX_*
+ * to QX_TRAFXREF_* constants of qxldra_product.h say. Its operations share
+ * process-wide file handles and record buffers: the host calls them from one
+ * thread at a time. Each returns -2 while the files are closed. */
+
+/* Opens the ten trigger files: `directory` directly followed by each file
+ * name ("%s%s": the directory carries its own trailing separator; NULL for
+ * none), with `owner_name`. Files that are open are closed first. Returns 0
+ * with all ten open; otherwise none is left open: -2 without an owner name
+ * or for a path longer than the record manager takes, -1 when no memory is
+ * left, or the status of the open that failed. */
+QXEXPC_API int32_t QXTRGInitDat(const char *directory, const char *owner_name) QXEXPC_NOEXCEPT;
+
+/* Closes the trigger files, resets the module's record-manager client and
+ * frees its buffers. Any state. */
+QXEXPC_API void QXTRGDeinitDat(void) QXEXPC_NOEXCEPT;
+
+/* ---- Trigger definitions -------------------------------------------------
+ * `trigger` is a 148-byte "triggers" record: id, name (40 bytes) and
+ * description (100 bytes) as zero-terminated texts in zero-filled fields, or
+ * blank-padded, and the active flag. The record comes back with its texts
+ * blank-padded.
+ *
+ * Create and modify change the files wholly or not at all: the expression
+ * is compiled first, and nothing is written unless it compiles; a write that
+ * fails is undone (the record's id is then as given) and its status
+ * returned. */
+
+/* Stores a new trigger: its record (an id of 0 gets the next free id, which
+ * comes back in the record) and its expression `expression` (the first
+ * `length` bytes, or up to a NUL) compiled into nodes. The source text is
+ * added with QXTRGInsertTrigTxt. Returns 0; -2 for a missing record or
+ * text; a compiler status (QXExpStoreExpression); or a record-manager
+ * status (10: the id or name is taken). */
+QXEXPC_API int32_t QXTRGCreateTrigger(void *trigger, const char *expression, int32_t length) QXEXPC_NOEXCEPT;
+
+/* Replaces the trigger whose name is the record's name, keeping its id
+ * (written into the record), its links and its log rows: its record, its
+ * source text (`source`, `source_length` bytes as QXTRGInsertTrigTxt takes
+ * them) and its compiled expression. Returns 0; -2 for a missing argument or
+ * a source length QXTRGInsertTrigTxt refuses; a compiler status; the status
+ * of the read by name (4: no trigger has the name); or a record-manager
+ * status. */
+QXEXPC_API int32_t QXTRGModifyTrigger(void *trigger, const char *expression, int32_t expression_length,
+                                      const char *source, int32_t source_length) QXEXPC_NOEXCEPT;
+
+/* Deletes the trigger's record, source text and nodes; its links, log rows
+ * and cross-references stay. Returns 0 (also when nothing was stored). */
+QXEXPC_API int32_t QXTRGDeleteTriggerAndExp(uint32_t trigger_id) QXEXPC_NOEXCEPT;
+
+/* Deletes everything of the trigger: nodes, log rows, cross-references,
+ * record, source text and its links to actions. Returns 0. */
+QXEXPC_API int32_t QXTRGDeleteTriggers(uint32_t trigger_id) QXEXPC_NOEXCEPT;
+
+/* The longest source text a trigger keeps, and the room QXTRGGetTrigTxt
+ * needs for it and its terminator. */
+#define QX_TRIGGER_TEXT_MOST 8191
+#define QX_TRIGGER_TEXT_BUFFER_SIZE 8193
+
+/* Stores the trigger's source text: the first `length` bytes of `text` as
+ * they are (zero bytes too), blank-padded. Returns 0; -2 for a missing text
+ * or a length below 0 or above QX_TRIGGER_TEXT_MOST (nothing is cut); or
+ * the insert's status (10: the trigger has a text already). */
+QXEXPC_API int32_t QXTRGInsertTrigTxt(uint32_t trigger_id, const char *text, int32_t length) QXEXPC_NOEXCEPT;
+
+/* Copies the trigger's source text, trailing blanks cut and zero-terminated,
+ * into `text` (QX_TRIGGER_TEXT_BUFFER_SIZE bytes). Returns 0; -2 without a
+ * buffer; or the read's status (4: no text), `text` then untouched. */
+QXEXPC_API int32_t QXTRGGetTrigTxt(uint32_t trigger_id, char *text) QXEXPC_NOEXCEPT;
+
+/* Frees a store handle of either data-file store (a trigger's or a record
+ * definition's); NULL is ignored. Always 0. QXMRDFreeHandle is the same
+ * function. */
+QXEXPC_API int32_t QXTRGFreeHandle(void *handle) QXEXPC_NOEXCEPT;
+QXEXPC_API int32_t QXMRDFreeHandle(void *handle) QXEXPC_NOEXCEPT;
+
+/* ---- Trigger expression store ---------------------------------------------
+ * The AddNewExpNode and GetExpNode slots of the trigger store: one "trigex"
+ * record per node. `handle` points at the 32-bit trigger id. */
+
+/* Stores `token` as node `position` of the trigger. Returns the insert's
+ * status (10: the position is taken); -2 for a missing handle or token;
+ * -10 for a value longer than 250 bytes (kept nodes are never cut). */
+QXEXPC_API int32_t QXTRGAddNewExpNode(void *handle, const ExpToken *token, uint32_t position) QXEXPC_NOEXCEPT;
+
+/* Reads node `position` of the trigger into `token` (its last two value
+ * bytes are left as they were). Returns 0; -2 for a missing handle or
+ * token; or the read's status (4: no such node). */
+QXEXPC_API int32_t QXTRGGetExpNode(void *handle, uint32_t position, ExpToken *token) QXEXPC_NOEXCEPT;
+
+/* ---- Actions ---------------------------------------------------------------
+ * A definition text is a run of rows; a row is a run of items, each ended
+ * by *delimiter, and the row is ended by *terminator (a character equal to
+ * the delimiter is a delimiter). Text after a row's last delimiter is
+ * dropped; items keep leading blanks and lose trailing ones. Items 1 to 3
+ * are used (item 1 a decimal code read as atoi reads, held to 32 bits);
+ * later items are ignored. */
+
+/* Adds an action: its "actions" record (name and description cut to 40 and
+ * 100 characters, `enabled` 0 or not), one "pfactpro64" row per row of
+ * `platform_text` (platform code, library, function) and one "pfactcfg" row
+ * per row of `config_text` (code, two texts). Each text is read for exactly
+ * its length. Returns the new action id (above 0); -2 for a missing
+ * argument or a length below 1; -1 when any row is cut short (no
+ * terminator), has fewer than three items or an item 1, 2 or 3 longer than
+ * 100 bytes, or a record cannot be written (two platform rows with one code,
+ * for one), with nothing of the action left behind. */
+QXEXPC_API int32_t QXTRGAddAction(const char *name, const char *description, uint32_t enabled,
+                                  int32_t platform_length, int32_t config_length, const char *platform_text,
+                                  const char *config_text, const char *delimiter,
+                                  const char *terminator) QXEXPC_NOEXCEPT;
+
+/* Links an action to a trigger: `link` is an 8-byte "tracxref" record
+ * (trigger id, action id). Neither is checked. Returns the insert's status
+ * (10: already linked); -2 without a link. */
+QXEXPC_API int32_t QXTRGAddNewTriggerAction(const void *link) QXEXPC_NOEXCEPT;
+
+/* Removes the link of `link` (trigger id, action id). Returns 0; -2 without
+ * a link. */
+QXEXPC_API int32_t QXTRGRemoveActionFromTrigger(const void *link) QXEXPC_NOEXCEPT;
+
+/* Deletes the action, its platform and configuration rows and its links.
+ * Returns 0 (also for an id with nothing stored). */
+QXEXPC_API int32_t QXTRGDeleteAction(uint32_t action_id) QXEXPC_NOEXCEPT;
+
 #ifdef __cplusplus
 }
 #endif
