@@ -1,6 +1,7 @@
-// The shared library exports exactly the names listed in qxexpc.def: read
-// the export table of the built file (ELF dynamic symbols on Linux, the PE
-// export directory on Windows) and compare.
+// The shared library exports exactly the names listed in qxexpc.def, and a
+// name the .def gives as another's alias ("A = B") is that same function:
+// read the export table of the built file (ELF dynamic symbols on Linux, the
+// PE export directory on Windows) and compare.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <regex>
 #include <set>
 #include <string>
@@ -35,9 +37,11 @@ std::string ReadName(const Bytes& file, std::size_t at) {
   return name;
 }
 
+using Exports = std::map<std::string, uint64_t>;  // name -> address
+
 // Defined, non-local symbols of the ELF64 dynamic symbol table.
-std::set<std::string> ElfExports(const Bytes& file) {
-  std::set<std::string> names;
+Exports ElfExports(const Bytes& file) {
+  Exports names;
   auto section_table = Read<uint64_t>(file, 0x28);
   auto section_size = Read<uint16_t>(file, 0x3A);
   auto section_count = Read<uint16_t>(file, 0x3C);
@@ -56,15 +60,15 @@ std::set<std::string> ElfExports(const Bytes& file) {
       auto section = Read<uint16_t>(file, at + 6);
       int binding = info >> 4;
       if (section == 0 || (binding != 1 && binding != 2)) continue;  // undefined or local
-      names.insert(ReadName(file, strings + name));
+      names[ReadName(file, strings + name)] = Read<uint64_t>(file, at + 8);
     }
   }
   return names;
 }
 
 // Names of the PE32+ export directory.
-std::set<std::string> PeExports(const Bytes& file) {
-  std::set<std::string> names;
+Exports PeExports(const Bytes& file) {
+  Exports names;
   auto pe = Read<uint32_t>(file, 0x3C);
   auto section_count = Read<uint16_t>(file, pe + 6);
   auto optional_size = Read<uint16_t>(file, pe + 20);
@@ -84,21 +88,28 @@ std::set<std::string> PeExports(const Bytes& file) {
   if (export_rva == 0) return names;
   std::size_t directory = to_offset(export_rva);
   auto name_count = Read<uint32_t>(file, directory + 24);
+  std::size_t functions = to_offset(Read<uint32_t>(file, directory + 28));
   std::size_t name_table = to_offset(Read<uint32_t>(file, directory + 32));
+  std::size_t ordinals = to_offset(Read<uint32_t>(file, directory + 36));
   for (uint32_t i = 0; i < name_count; ++i) {
-    names.insert(ReadName(file, to_offset(Read<uint32_t>(file, name_table + 4 * i))));
+    auto ordinal = Read<uint16_t>(file, ordinals + 2 * i);
+    names[ReadName(file, to_offset(Read<uint32_t>(file, name_table + 4 * i)))] =
+        Read<uint32_t>(file, functions + 4 * std::size_t{ordinal});
   }
   return names;
 }
 
-std::set<std::string> DefNames(const char* path) {
+// The exported names of the .def file; *aliases receives A -> B for "A = B".
+std::set<std::string> DefNames(const char* path, std::map<std::string, std::string>* aliases) {
   std::set<std::string> names;
   std::ifstream in(path);
   std::string line;
-  std::regex entry(R"(^\s+([A-Za-z_][A-Za-z0-9_]*))");
+  std::regex entry(R"(^\s+([A-Za-z_][A-Za-z0-9_]*)(\s*=\s*([A-Za-z_][A-Za-z0-9_]*))?)");
   std::smatch match;
   while (std::getline(in, line)) {
-    if (std::regex_search(line, match, entry)) names.insert(match[1]);
+    if (!std::regex_search(line, match, entry)) continue;
+    names.insert(match[1]);
+    if (match[3].matched) (*aliases)[match[1]] = match[3];
   }
   return names;
 }
@@ -106,16 +117,21 @@ std::set<std::string> DefNames(const char* path) {
 TEST(Exports, TheLibraryExportsExactlyTheListedFunctions) {
   Bytes file = ReadFile(QX_LIBRARY_FILE);
   ASSERT_GT(file.size(), 64u) << "cannot read " << QX_LIBRARY_FILE;
-  std::set<std::string> expected = DefNames(QX_DEF_FILE);
+  std::map<std::string, std::string> aliases;
+  std::set<std::string> expected = DefNames(QX_DEF_FILE, &aliases);
   ASSERT_FALSE(expected.empty());
-  std::set<std::string> actual;
+  ASSERT_FALSE(aliases.empty());
+  Exports actual;
   if (file[0] == 0x7F && file[1] == 'E') {
     actual = ElfExports(file);
   } else {
     ASSERT_EQ(file[0], 'M');
     actual = PeExports(file);
   }
-  EXPECT_EQ(actual, expected);
+  std::set<std::string> names;
+  for (const auto& [name, address] : actual) names.insert(name);
+  EXPECT_EQ(names, expected);
+  for (const auto& [alias, name] : aliases) EXPECT_EQ(actual[alias], actual[name]) << alias;
 }
 
 }  // namespace

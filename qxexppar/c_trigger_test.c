@@ -1,0 +1,63 @@
+/* A C host of the trigger files: makes the product's data files under a
+ * prefix in the working folder, creates a trigger through the library, reads
+ * its nodes back position by position and its text, and deletes it. Exits 0
+ * on success. */
+#include "qxexpc.h"
+#include "qxldra_host.h"
+#include "qxldra_product.h"
+
+#include <stdio.h>
+#include <string.h>
+
+static const char kPrefix[] = "c_trigger_";
+
+static void RemoveFiles(void) {
+  static const char *const names[] = {QX_TDEFEX_FILE,   QX_TABDEF_FILE,   QX_TRIGEX_FILE,   QX_TRIGGERS_FILE,
+                                      QX_TRIGTXT_FILE,  QX_ACTIONS_FILE,  QX_TRACXREF_FILE, QX_PFACTPRO_FILE,
+                                      QX_PFACTCFG_FILE, QX_TRIGLOG_FILE,  QX_TRDFXREF_FILE, QX_TRAFXREF_FILE,
+                                      QX_QXSERVER_FILE};
+  static const char *const endings[] = {"", "-wal", "-shm", "-journal"};
+  char path[64];
+  size_t i, j;
+  for (i = 0; i < sizeof names / sizeof names[0]; ++i) {
+    for (j = 0; j < sizeof endings / sizeof endings[0]; ++j) {
+      snprintf(path, sizeof path, "%s%s%s", kPrefix, names[i], endings[j]);
+      remove(path);
+    }
+  }
+}
+
+static int Run(void) {
+  static const char expression[] = "db 0 4 int = val 4 int 17 and db 4 4 int > val 4 int 2";
+  static const int32_t kinds[] = {QX_KIND_AND,   QX_KIND_GT, QX_KIND_LITERAL, QX_KIND_FIELD,
+                                  QX_KIND_EQ, QX_KIND_LITERAL, QX_KIND_FIELD};
+  const int32_t length = (int32_t)strlen(expression);
+  unsigned char trigger[QX_TRIGGERS_RECORD_SIZE];
+  char text[QX_TRIGGER_TEXT_BUFFER_SIZE];
+  ExpToken node;
+  uint32_t id, i;
+  memset(trigger, 0, sizeof trigger);
+  memcpy(trigger + QX_TRIGGERS_NAME, "c host", 6);
+  trigger[QX_TRIGGERS_ACTIVE] = 1;
+  if (QXTRGCreateTrigger(trigger, expression, length) != 0) return 3;
+  memcpy(&id, trigger + QX_TRIGGERS_ID, sizeof id);
+  if (QXTRGInsertTrigTxt(id, expression, length) != 0) return 4;
+  for (i = 0; i < 7; ++i) {
+    if (QXTRGGetExpNode(&id, i + 1, &node) != 0 || node.kind != kinds[i]) return 5;
+  }
+  if (QXTRGGetExpNode(&id, 8, &node) == 0) return 6;
+  if (QXTRGGetTrigTxt(id, text) != 0 || strcmp(text, expression) != 0) return 7;
+  if (QXTRGDeleteTriggers(id) != 0 || QXTRGGetExpNode(&id, 1, &node) == 0) return 8;
+  return QXMRDFreeHandle(NULL) == 0 ? 0 : 9;
+}
+
+int main(void) {
+  int status = 2;
+  RemoveFiles();
+  if (qxldraCreateProductFiles(kPrefix, "c-host") != 0) return 1;
+  if (QXTRGInitDat(kPrefix, "c-host") == 0) status = Run();
+  QXTRGDeinitDat();
+  RemoveFiles();
+  if (status == 0) printf("c trigger host: created, read back and deleted\n");
+  return status;
+}
