@@ -11,6 +11,7 @@
 
 static const char kPrefix[] = "c_trigger_";
 
+/* Files of an earlier run go first, so that every run starts afresh. */
 static void RemoveFiles(void) {
   static const char *const names[] = {QX_TDEFEX_FILE,   QX_TABDEF_FILE,   QX_TRIGEX_FILE,   QX_TRIGGERS_FILE,
                                       QX_TRIGTXT_FILE,  QX_ACTIONS_FILE,  QX_TRACXREF_FILE, QX_PFACTPRO_FILE,
@@ -18,12 +19,10 @@ static void RemoveFiles(void) {
                                       QX_QXSERVER_FILE};
   static const char *const endings[] = {"", "-wal", "-shm", "-journal"};
   char path[64];
-  size_t i, j;
-  for (i = 0; i < sizeof names / sizeof names[0]; ++i) {
-    for (j = 0; j < sizeof endings / sizeof endings[0]; ++j) {
-      snprintf(path, sizeof path, "%s%s%s", kPrefix, names[i], endings[j]);
-      remove(path);
-    }
+  size_t i;
+  for (i = 0; i < 4 * sizeof names / sizeof names[0]; ++i) {
+    snprintf(path, sizeof path, "%s%s%s", kPrefix, names[i / 4], endings[i % 4]);
+    remove(path);
   }
 }
 

@@ -32,22 +32,14 @@ TEST(BlankPaddingTest, TrailingZeroBytesBecomeBlanks) {
   }
 }
 
-// CutTrailingBlanks ends the text after its last non-blank byte; a field
-// that its text fills keeps no terminator.
-const PadCase kCutCases[] = {
-    {"ab   ", 5, std::string("ab\0  ", 5)},
-    {"     ", 5, std::string("\0    ", 5)},
-    {"abc", 3, "abc"},
-    {"a b ", 4, std::string("a b\0", 4)},
-    {"ab  ", 3, std::string("ab\0 ", 4)},
-    {"  ", 0, "  "},
-};
-
+// CutTrailingBlanks ends the text after its last non-blank byte; a text
+// that fills its field keeps no terminator.
 TEST(BlankPaddingTest, TrailingBlanksEndTheText) {
-  for (const PadCase& c : kCutCases) {
+  for (const PadCase& c : {PadCase{"ab   ", 5, std::string("ab\0  ", 5)}, PadCase{"  ", 2, std::string("\0 ", 2)},
+                           PadCase{"a b", 3, "a b"}, PadCase{"ab  ", 3, std::string("ab\0 ", 4)}, PadCase{" ", 0, " "}}) {
     std::string field = c.field;
     CutTrailingBlanks(field.data(), c.length);
-    EXPECT_EQ(field, c.padded) << "length " << c.length;
+    EXPECT_EQ(field, c.padded) << c.length;
   }
 }
 

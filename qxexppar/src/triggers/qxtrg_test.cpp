@@ -10,8 +10,8 @@ namespace {
 using ModuleTest = TriggerFilesTest;
 
 // A file answers 9 (nothing after key value 0) unless it is closed.
-int32_t Probe(RecModule* module, int file) {
-  return RecModuleCall(module, file, QX_LDRA_OP_GET_GREATER, RecModuleBuffer(module, file), nullptr, 0, 0);
+int32_t Probe(RecModule* m, int f) {
+  return RecModuleCall(m, f, QX_LDRA_OP_GET_GREATER, RecModuleBuffer(m, f), nullptr, 0, 0);
 }
 
 TEST_F(ModuleTest, InitOpensAllOrNone) {
@@ -52,34 +52,29 @@ TEST_F(ModuleTest, InitOpensAllOrNone) {
 
 TEST_F(ModuleTest, EveryOperationNeedsItsArgumentsAndOpenFiles) {
   char text[QX_TRIGGER_TEXT_BUFFER_SIZE];
-  unsigned char record[QX_TRIGGERS_RECORD_SIZE] = {}, link[QX_TRACXREF_RECORD_SIZE] = {};
-  ExpToken token{};
+  unsigned char r[QX_TRIGGERS_RECORD_SIZE] = {}, link[QX_TRACXREF_RECORD_SIZE] = {};
+  ExpToken node{};
   uint32_t id = 1;
-  const char *c = ",", *row = "2,l,f,;";
+  const char *c = ",", *t = "2,l,f,;", *x = "db 0 4 int";
   const std::vector<int32_t> missing = {
-      QXTRGCreateTrigger(nullptr, "db 0 4 int", 10), QXTRGCreateTrigger(record, nullptr, 10),
-      QXTRGCreateTrigger(record, "db 0 4 int", -1),  QXTRGModifyTrigger(nullptr, "x", 1, "s", 1),
-      QXTRGModifyTrigger(record, nullptr, 1, "s", 1), QXTRGModifyTrigger(record, "x", 1, nullptr, 1),
-      QXTRGModifyTrigger(record, "x", 1, "s", -1),   QXTRGInsertTrigTxt(1, nullptr, 1),
-      QXTRGGetTrigTxt(1, nullptr),                   QXTRGAddNewExpNode(nullptr, &token, 1),
-      QXTRGAddNewExpNode(&id, nullptr, 1),           QXTRGGetExpNode(nullptr, 1, &token),
-      QXTRGGetExpNode(&id, 1, nullptr),              QXTRGAddAction(nullptr, "d", 1, 7, 7, row, row, c, c),
-      QXTRGAddAction("n", nullptr, 1, 7, 7, row, row, c, c), QXTRGAddAction("n", "d", 1, 7, 7, nullptr, row, c, c),
-      QXTRGAddAction("n", "d", 1, 7, 7, row, nullptr, c, c), QXTRGAddAction("n", "d", 1, 7, 7, row, row, nullptr, c),
-      QXTRGAddAction("n", "d", 1, 7, 7, row, row, c, nullptr), QXTRGAddAction("n", "d", 1, 0, 7, row, row, c, c),
-      QXTRGAddAction("n", "d", 1, 7, -7, row, row, c, c),     QXTRGAddNewTriggerAction(nullptr),
-      QXTRGRemoveActionFromTrigger(nullptr),
-  };
+      QXTRGCreateTrigger(nullptr, x, 10), QXTRGCreateTrigger(r, nullptr, 10), QXTRGCreateTrigger(r, x, -1),
+      QXTRGModifyTrigger(nullptr, x, 10, t, 1), QXTRGModifyTrigger(r, nullptr, 10, t, 1),
+      QXTRGModifyTrigger(r, x, 10, nullptr, 1), QXTRGModifyTrigger(r, x, 10, t, -1), QXTRGInsertTrigTxt(1, nullptr, 1),
+      QXTRGGetTrigTxt(1, nullptr), QXTRGAddNewExpNode(nullptr, &node, 1), QXTRGAddNewExpNode(&id, nullptr, 1),
+      QXTRGGetExpNode(nullptr, 1, &node), QXTRGGetExpNode(&id, 1, nullptr), QXTRGAddNewTriggerAction(nullptr),
+      QXTRGRemoveActionFromTrigger(nullptr), QXTRGAddAction(nullptr, "d", 1, 7, 7, t, t, c, c),
+      QXTRGAddAction("n", nullptr, 1, 7, 7, t, t, c, c), QXTRGAddAction("n", "d", 1, 7, 7, nullptr, t, c, c),
+      QXTRGAddAction("n", "d", 1, 7, 7, t, nullptr, c, c), QXTRGAddAction("n", "d", 1, 7, 7, t, t, nullptr, c),
+      QXTRGAddAction("n", "d", 1, 7, 7, t, t, c, nullptr), QXTRGAddAction("n", "d", 1, 0, 7, t, t, c, c),
+      QXTRGAddAction("n", "d", 1, 7, -7, t, t, c, c)};
   EXPECT_EQ(missing, std::vector<int32_t>(missing.size(), QX_STATUS_MISSING));
   EXPECT_EQ(Files()[QX_TRIGGERS_FILE], std::vector<Record>{});
   QXTRGDeinitDat();
   const std::vector<int32_t> closed = {
-      QXTRGCreateTrigger(record, "db 0 4 int", 10), QXTRGModifyTrigger(record, "db 0 4 int", 10, "s", 1),
-      QXTRGDeleteTriggerAndExp(1), QXTRGDeleteTriggers(1), QXTRGInsertTrigTxt(1, "s", 1), QXTRGGetTrigTxt(1, text),
-      QXTRGAddNewExpNode(&id, &token, 1), QXTRGGetExpNode(&id, 1, &token),
-      QXTRGAddAction("n", "d", 1, 7, 7, row, row, c, c), QXTRGAddNewTriggerAction(link),
-      QXTRGRemoveActionFromTrigger(link), QXTRGDeleteAction(1),
-  };
+      QXTRGCreateTrigger(r, x, 10), QXTRGModifyTrigger(r, x, 10, t, 1), QXTRGDeleteTriggerAndExp(1),
+      QXTRGDeleteTriggers(1), QXTRGInsertTrigTxt(1, t, 1), QXTRGGetTrigTxt(1, text), QXTRGAddNewExpNode(&id, &node, 1),
+      QXTRGGetExpNode(&id, 1, &node), QXTRGAddAction("n", "d", 1, 7, 7, t, t, c, c), QXTRGAddNewTriggerAction(link),
+      QXTRGRemoveActionFromTrigger(link), QXTRGDeleteAction(1)};
   EXPECT_EQ(closed, std::vector<int32_t>(closed.size(), QX_STATUS_MISSING));
   QXTRGDeinitDat();  // any state
 }
