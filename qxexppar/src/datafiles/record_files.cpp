@@ -73,12 +73,7 @@ int32_t RecFileCall(RecFileHandle* file, const unsigned char* client, uint16_t o
 // ---- Modules --------------------------------------------------------------
 
 int32_t RecModuleOpen(RecModule* module, const char* directory, const char* owner) {
-  for (int i = 0; i < module->file_count; ++i) {
-    if (module->handles[i] != nullptr || module->buffers[i] != nullptr) {
-      RecModuleClose(module);
-      break;
-    }
-  }
+  RecModuleClose(module);
   RecSetClientId(module->client);
   if (owner == nullptr) return QX_STATUS_MISSING;
   for (int i = 0; i < module->file_count; ++i) {
@@ -96,10 +91,12 @@ int32_t RecModuleOpen(RecModule* module, const char* directory, const char* owne
     }
     std::memset(module->buffers[i], 0, module->files[i].record_size);
   }
+  module->open = true;
   return 0;
 }
 
 void RecModuleClose(RecModule* module) {
+  module->open = false;
   for (int i = 0; i < module->file_count; ++i) RecFileClose(module->client, &module->handles[i]);
   qx_LDRAID(QX_LDRA_OP_RESET, nullptr, nullptr, nullptr, nullptr, 0, module->client);
   for (int i = 0; i < module->file_count; ++i) {

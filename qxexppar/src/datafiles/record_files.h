@@ -90,11 +90,12 @@ struct RecModule {
   unsigned char client[QX_LDRA_CLIENT_ID_SIZE];
   RecFileHandle* handles[kRecModuleMaxFiles];  // null while closed
   unsigned char* buffers[kRecModuleMaxFiles];  // record buffers, from qxdbgMalloc
+  bool open;                                   // every file and buffer is there
 };
 
 // Opens every file of the module in order and allocates their record
-// buffers. A module that is open, wholly or in part, is closed first. Sets
-// the client identifier. Returns 0 with everything open; on any failure the
+// buffers. Whatever the module has open is closed first (RecModuleClose).
+// Sets the client identifier. Returns 0 with everything open; on any failure the
 // module is left wholly closed (as by RecModuleClose) and the status is
 // -2 (no owner, a path that does not fit), -1 (no memory) or the status of
 // the open that failed.
@@ -106,6 +107,9 @@ void RecModuleClose(RecModule* module);
 
 // True when file `file` is open and has its record buffer.
 bool RecModuleHasFile(const RecModule* module, int file);
+
+// True between a successful RecModuleOpen and the next RecModuleClose.
+inline bool RecModuleIsOpen(const RecModule* module) { return module->open; }
 
 // The record buffer of file `file` (null while closed).
 unsigned char* RecModuleBuffer(const RecModule* module, int file);

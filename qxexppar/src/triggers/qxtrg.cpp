@@ -14,18 +14,13 @@ constexpr RecModuleFile kTriggerFiles[kTrgFileCount] = {
     {QX_TRDFXREF_FILE, QX_TRDFXREF_RECORD_SIZE}, {QX_TRAFXREF_FILE, QX_TRAFXREF_RECORD_SIZE},
 };
 
-TriggerFiles g_state = {{kTriggerFiles, kTrgFileCount, {}, {}, {}}, nullptr};
+TriggerFiles g_state = {{kTriggerFiles, kTrgFileCount, {}, {}, {}, false}, nullptr};
 
 }  // namespace
 
 TriggerFiles& TrgState() { return g_state; }
 
-bool TrgIsOpen() {
-  for (int file = 0; file < kTrgFileCount; ++file) {
-    if (!RecModuleHasFile(TrgFiles(), file)) return false;
-  }
-  return true;
-}
+bool TrgIsOpen() { return RecModuleIsOpen(TrgFiles()); }
 
 int32_t TrgDeleteAllOfId(int file, int16_t key_number, uint32_t id) {
   unsigned char key[4];

@@ -77,7 +77,8 @@ TEST_F(TriggerTest, NodesKeepWhatTheStoreKeeps) {
   } cases[] = {
       {QX_KIND_LITERAL, 250, QX_KIND_LITERAL, 250}, {QX_KIND_FIELD, 8, QX_KIND_FIELD, 0},  // fields keep no value
       {40000, 4, 40000 - 65536, 4},  // the kind's low 16 bits, sign-extended
-      {QX_KIND_LITERAL, 0, QX_KIND_LITERAL, 0},     {QX_KIND_LITERAL, -3, QX_KIND_LITERAL, 0},
+      {QX_KIND_LITERAL, 1, QX_KIND_LITERAL, 1},     {QX_KIND_LITERAL, 0, QX_KIND_LITERAL, 0},
+      {QX_KIND_LITERAL, -3, QX_KIND_LITERAL, 0},
   };
   uint32_t id = 77, position = 0;
   for (const auto& c : cases) {
