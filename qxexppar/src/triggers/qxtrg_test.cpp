@@ -120,7 +120,8 @@ TEST_F(ModuleTest, AnotherModuleKeepsItsFiles) {
   RecModule other{files, 2, {}, {}, {}, false};
   ASSERT_EQ(RecModuleOpen(&other, prefix_.c_str(), kTestOwner), 0);
   const unsigned char client[QX_LDRA_CLIENT_ID_SIZE] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'U', 'X', 140, 0};
-  EXPECT_TRUE(!std::memcmp(other.client, client, sizeof client) && !std::memcmp(TrgFiles()->client, client, sizeof client));
+  EXPECT_EQ(std::memcmp(other.client, client, sizeof client), 0);
+  EXPECT_EQ(std::memcmp(TrgFiles()->client, client, sizeof client), 0);
   QXTRGDeinitDat();
   EXPECT_EQ(QXTRGInitDat((prefix_ + "nowhere/").c_str(), kTestOwner), QX_LDRA_FILE_NOT_FOUND);
   EXPECT_EQ(Probe(&other, 0), QX_LDRA_END_OF_FILE);
