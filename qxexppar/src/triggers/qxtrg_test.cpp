@@ -18,6 +18,8 @@ TEST_F(ModuleTest, InitOpensAllOrNone) {
   const std::string data = (folder_ / "data").string();  // runs straight into the file names
   ASSERT_EQ(qxldraCreateProductFiles(data.c_str(), kTestOwner), 0);
   const long live = qxdbgLiveBlocks();
+  const unsigned char client[QX_LDRA_CLIENT_ID_SIZE] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'U', 'X', 140, 0};
+  EXPECT_EQ(std::memcmp(TrgFiles()->client, client, sizeof client), 0);
   const struct {
     std::string directory;
     const char* owner;
@@ -119,9 +121,7 @@ TEST_F(ModuleTest, AnotherModuleKeepsItsFiles) {
   const RecModuleFile files[] = {{QX_TDEFEX_FILE, QX_TDEFEX_RECORD_SIZE}, {QX_TABDEF_FILE, QX_TABDEF_RECORD_SIZE}};
   RecModule other{files, 2, {}, {}, {}, false};
   ASSERT_EQ(RecModuleOpen(&other, prefix_.c_str(), kTestOwner), 0);
-  const unsigned char client[QX_LDRA_CLIENT_ID_SIZE] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'U', 'X', 140, 0};
-  EXPECT_EQ(std::memcmp(other.client, client, sizeof client), 0);
-  EXPECT_EQ(std::memcmp(TrgFiles()->client, client, sizeof client), 0);
+  EXPECT_EQ(std::memcmp(other.client, TrgFiles()->client, QX_LDRA_CLIENT_ID_SIZE), 0);
   QXTRGDeinitDat();
   EXPECT_EQ(QXTRGInitDat((prefix_ + "nowhere/").c_str(), kTestOwner), QX_LDRA_FILE_NOT_FOUND);
   EXPECT_EQ(Probe(&other, 0), QX_LDRA_END_OF_FILE);
