@@ -23,9 +23,6 @@ namespace {
 constexpr int32_t kTextMost = QX_TRIGTXT_TEXT_SIZE - 1;
 static_assert(kTextMost + 2 == QX_TRIGGER_TEXT_BUFFER_SIZE, "a text read back fits the host's buffer");
 
-// More nodes than any expression text of a sane size compiles into.
-constexpr uint32_t kMostNodes = 1u << 22;
-
 // ---- The compiled expression, held until it is written --------------------
 
 struct Compiled {
@@ -36,7 +33,7 @@ struct Compiled {
 int32_t KeepNode(void* store, const ExpToken* token, uint32_t position) {
   auto* compiled = static_cast<Compiled*>(store);
   if (position != compiled->count + 1) return QX_STATUS_NODE_REFUSED;
-  if (!compiled->nodes.Reserve(compiled->count + 1, kMostNodes)) return QX_STATUS_NO_MEMORY;
+  if (!compiled->nodes.Reserve(compiled->count + 1)) return QX_STATUS_NO_MEMORY;
   compiled->nodes.data()[compiled->count++] = *token;
   return 0;
 }
@@ -144,7 +141,7 @@ int32_t SaveTrigger(SavedTrigger* saved) {
   unsigned char* record = RecModuleBuffer(files, kTrgTrigex);
   status = RecModuleCall(files, kTrgTrigex, QX_LDRA_OP_GET_EQUAL, record, key, sizeof key, QX_TRIGEX_KEY_TRIGGER);
   while (status == 0 && RecGetU32(record + QX_TRIGEX_TRIGGER_ID) == id) {
-    if (!saved->nodes.Reserve(saved->node_count + 1, kMostNodes)) return QX_STATUS_NO_MEMORY;
+    if (!saved->nodes.Reserve(saved->node_count + 1)) return QX_STATUS_NO_MEMORY;
     std::memcpy(saved->nodes.data()[saved->node_count++].data(), record, QX_TRIGEX_RECORD_SIZE);
     status = RecModuleCall(files, kTrgTrigex, QX_LDRA_OP_GET_NEXT, record, key, sizeof key, QX_TRIGEX_KEY_TRIGGER);
   }
