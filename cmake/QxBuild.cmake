@@ -11,6 +11,14 @@ if(QX_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# The platform's name in the file names of per-platform sources
+# (local_time_posix.cpp, local_time_windows.cpp).
+if(WIN32)
+  set(QX_OS windows)
+else()
+  set(QX_OS posix)
+endif()
+
 if(WIN32)
   # C99 formatted output (%lld, %zu) from the mingw runtime.
   add_compile_definitions(__USE_MINGW_ANSI_STDIO=1)

@@ -95,6 +95,11 @@ function(qx_install_target target description)
     file(RELATIVE_PATH lib_from_bin ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
     set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN/${lib_from_bin}")
     add_executable(qxexpc::${target} ALIAS ${target})
+  elseif(type STREQUAL "MODULE_LIBRARY")
+    # Loaded by name, never linked: no version in its name, no import
+    # library, no pkg-config file.
+    set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN")
+    add_library(qxexpc::${target} ALIAS ${target})
   else()
     # Linux: libNAME.so.MAJOR.MINOR.PATCH with the SONAME libNAME.so.MAJOR;
     # Windows: the DLL's image version.
@@ -106,9 +111,13 @@ function(qx_install_target target description)
     qx_pkg_config_file(${target} "${description}")
     add_library(qxexpc::${target} ALIAS ${target})
   endif()
+  set(library_destination ${CMAKE_INSTALL_LIBDIR})
+  if(WIN32 AND type STREQUAL "MODULE_LIBRARY")
+    set(library_destination ${CMAKE_INSTALL_BINDIR})  # where a bare DLL name is looked for first
+  endif()
   install(TARGETS ${target} EXPORT qxexpcTargets
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
-    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    LIBRARY DESTINATION ${library_destination}
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
     FILE_SET HEADERS DESTINATION ${QX_INSTALL_INCLUDEDIR})
 endfunction()
@@ -120,6 +129,7 @@ qx_install_target(uxldmon  "qxexpc monitor log")
 qx_install_target(qxcnldrc "qxexpc field conversion")
 qx_install_target(qxldra   "qxexpc record manager")
 qx_install_target(qxexp    "qxexpc command-line tool")
+qx_install_target(qxsample "qxexpc sample action library")
 
 # The CMake package: find_package(qxexpc) gives the targets above as
 # qxexpc::<target>.

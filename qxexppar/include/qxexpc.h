@@ -94,7 +94,8 @@ enum {
   QX_STATUS_UNSUPPORTED = -1,         /* a kind, operator or type not supported */
   QX_STATUS_NODE_NO_DATA = -7,        /* filter store: a node without data */
   QX_STATUS_NODES_UNREACHABLE = -9,   /* filter store: the nodes cannot be reached */
-  QX_STATUS_FIELD_NOT_AVAILABLE = -17 /* evaluation: a field not in the record */
+  QX_STATUS_FIELD_NOT_AVAILABLE = -17,/* evaluation: a field not in the record */
+  QX_STATUS_NO_SERVER_PATHS = -7      /* triggers: the server paths not loaded */
 };
 
 /* ---- Token and node record -------------------------------------------- */
@@ -399,6 +400,102 @@ QXEXPC_API int32_t QXTRGRemoveActionFromTrigger(const void *link) QXEXPC_NOEXCEP
 /* Deletes the action, its platform and configuration rows and its links.
  * Returns 0 (also for an id with nothing stored). */
 QXEXPC_API int32_t QXTRGDeleteAction(uint32_t action_id) QXEXPC_NOEXCEPT;
+
+
+/* ---- Performing triggers ---------------------------------------------------
+ * QXTRGPerformTriggers evaluates every active trigger, in ascending id
+ * order, against one record; for each trigger that matches it starts an
+ * alarm thread on private copies of the record and the trigger. An alarm
+ * thread takes the process's alarm lock and walks the trigger's links in
+ * the order they were made: for each enabled action with a function for
+ * platform QX_ACTION_PLATFORM it loads the library named there, calls the
+ * function, writes a "triglog" row with the result and message, and
+ * unloads the library. The alarm threads of the process run their actions
+ * one at a time. While alarm threads may run, the host does not change the
+ * action files ("actions", "tracxref", "pfactpro64", "triglog") and does
+ * not close the trigger files. */
+
+/* The platform code whose functions alarm threads run. */
+#define QX_ACTION_PLATFORM 2
+
+/* The message buffer an action function receives, and the characters of
+ * it that reach the log row. */
+#define QX_ACTION_MESSAGE_SIZE 256
+#define QX_ACTION_MESSAGE_MOST 250
+
+/* The server paths every action function receives: a 32-bit word (1 once
+ * loaded), then eight zero-terminated texts of QX_SERVER_PATH_SIZE bytes,
+ * the values of the "QXMON PATHS" settings of "qxserver" (empty when a
+ * setting is missing), in the order below. QX_SERVER_PATH_AT(slot) is the
+ * byte offset of a slot's text. */
+#define QX_SERVER_PATHS_SIZE 2060
+#define QX_SERVER_PATH_SIZE 257
+#define QX_SERVER_PATH_AT(slot) (4 + (slot) * QX_SERVER_PATH_SIZE)
+enum {
+  QX_SERVER_PATH_ARCHIVE, /* "Archive Path" */
+  QX_SERVER_PATH_CONFIG,  /* "Config Path" */
+  QX_SERVER_PATH_COMPRESS,/* "Compress Path" */
+  QX_SERVER_PATH_EMPTY,   /* "Empty Path" */
+  QX_SERVER_PATH_DATA,    /* "Data Path" */
+  QX_SERVER_PATH_LOG,     /* "Log Path" */
+  QX_SERVER_PATH_ROOT,    /* "Root Path" */
+  QX_SERVER_PATH_VIEW,    /* "View Path" */
+  QX_SERVER_PATH_COUNT
+};
+
+/* An action function, exported by an action library under the name its
+ * "pfactpro64" row gives. `trigger` is the fired trigger's 148-byte
+ * "triggers" record with its name and description zero-terminated (unless
+ * they fill their fields), `record` the monitored record buffer, both
+ * private copies; `server_paths` the server paths above; `message` a
+ * zero-filled buffer of QX_ACTION_MESSAGE_SIZE bytes for a message of at
+ * most QX_ACTION_MESSAGE_MOST characters. The result and the message go to
+ * the log row as they are; nothing else reads them. */
+typedef int32_t (*QxActionFn)(const void *trigger, const void *record, const void *server_paths,
+                              char *message);
+
+/* Performs the triggers for `record`, a record buffer of at most
+ * QX_RECORD_BUFFER_SIZE bytes. The first call of the process loads the
+ * server paths from "qxserver" in `directory` (joined as QXTRGInitDat joins
+ * it; NULL for none); later calls keep them. Each active trigger's
+ * expression is evaluated against the record, with `fetch` serving
+ * "getrecid" operands (may be NULL); for each match the record's byte 364
+ * is set to 'T' and an alarm thread is started, not waited for. The record
+ * is copied, so the host may reuse it on return. `reserved` is not used.
+ * Returns:
+ *    9  every trigger was visited (also when none is stored)
+ *    0  the run ended early: no memory to fire a trigger (later triggers
+ *       are not evaluated; a missing record copy is logged)
+ *   -2  no record, or one whose data length (bytes 380-383) is negative or
+ *       makes it longer than QX_RECORD_BUFFER_SIZE, refused before anything
+ *       else; no memory for the path block or the trigger handle; the
+ *       trigger files closed
+ *   -7  the server paths could not be loaded (the trigger files are then
+ *       closed, as by QXTRGDeinitDat; later calls do not load them again)
+ *   any other: the status of a failed read of "triggers".
+ * A trigger whose thread cannot be started is logged and the run goes on. */
+QXEXPC_API int32_t QXTRGPerformTriggers(void *record, uint32_t reserved, const char *directory,
+                                        ExpFetchRecordFn fetch) QXEXPC_NOEXCEPT;
+
+/* Walk the action functions of trigger *trigger_id for `platform`, one
+ * linked action at a time, in the order of the trigger's links. First
+ * starts at the first link; Next goes on from the link the last First or
+ * Next on the module's files stood on (the walk's place is kept by the
+ * module's "tracxref" file, so only one walk runs at a time). For each
+ * link, `function` (a 208-byte "pfactpro64" record) receives the action's
+ * row for the platform with its library and function names zero-terminated
+ * (unless they fill their 100-byte fields).
+ * Returns:
+ *    0  `function` holds the row of an enabled action
+ *    5  skip this link: its action is disabled, not stored, or has no row
+ *       for the platform (`function` then unspecified)
+ *   -2  a missing argument, or the trigger files closed
+ *   any other: no more links (4 when the trigger has none, 9 after the
+ *       last), or the status of a failed read. */
+QXEXPC_API int32_t QXTRGGetFirstTriggerFnByTrigByPlatform(uint32_t *trigger_id, void *function,
+                                                          int32_t platform) QXEXPC_NOEXCEPT;
+QXEXPC_API int32_t QXTRGGetNextTriggerFnByTrigByPlatform(uint32_t *trigger_id, void *function,
+                                                         int32_t platform) QXEXPC_NOEXCEPT;
 
 #ifdef __cplusplus
 }

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "datafiles/record_files.h"
+#include "qxexpc.h"
 #include "qxldra_product.h"
 
 // The files, in the order they are opened.
@@ -33,14 +34,15 @@ static_assert(kTrgFileCount <= kRecModuleMaxFiles);
 // The eight installation paths every action function receives: a loaded
 // word, then eight zero-terminated texts of kServerPathSlotSize bytes, in
 // the order of kServerPathSettings (server_paths.h).
-inline constexpr int kServerPathCount = 8;
-inline constexpr std::size_t kServerPathSlotSize = 257;
+inline constexpr int kServerPathCount = QX_SERVER_PATH_COUNT;
+inline constexpr std::size_t kServerPathSlotSize = QX_SERVER_PATH_SIZE;
 struct ServerPaths {
   uint32_t loaded;  // 1 once loaded
   char slots[kServerPathCount][kServerPathSlotSize];
 };
-static_assert(sizeof(ServerPaths) == 2060, "the server path block is 2060 bytes");
-static_assert(offsetof(ServerPaths, slots) == 4);
+static_assert(sizeof(ServerPaths) == QX_SERVER_PATHS_SIZE, "the server path block is 2060 bytes");
+static_assert(offsetof(ServerPaths, slots) == QX_SERVER_PATH_AT(0));
+static_assert(offsetof(ServerPaths, slots[QX_SERVER_PATH_LOG]) == QX_SERVER_PATH_AT(QX_SERVER_PATH_LOG));
 
 struct TriggerFiles {
   RecModule files;
