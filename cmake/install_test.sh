@@ -22,7 +22,8 @@ expect_file include/qxexpc/qxexpc.h include/qxexpc/qxexpc_version.h include/qxex
             lib/cmake/qxexpc/qxexpcConfig.cmake lib/cmake/qxexpc/qxexpcConfigVersion.cmake \
             lib/pkgconfig/qxexpc.pc lib/pkgconfig/qxldra.pc
 if [ -n "$toolchain" ]; then
-  expect_file bin/w64qxexpc.dll bin/w64qxldra.dll bin/qxexp.exe lib/libw64qxexpc.dll.a lib/w64qxexpc.lib
+  expect_file bin/w64qxexpc.dll bin/w64qxldra.dll bin/w64qxsample.dll bin/qxexp.exe lib/libw64qxexpc.dll.a \
+              lib/w64qxexpc.lib
   for dll in "$prefix"/bin/*.dll; do
     # The version resource holds its strings in UTF-16, each key padded to
     # a 4-byte boundary before its value.
@@ -35,7 +36,7 @@ sys.exit(not re.search(re.escape(u("ProductVersion")) + b"(\0\0)+" + re.escape(u
   rpath=()
   package=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -Dqxexpc_DIR="$prefix/lib/cmake/qxexpc")
 else
-  expect_file bin/qxexp "lib/libqxexpc.so.$version"
+  expect_file bin/qxexp "lib/libqxexpc.so.$version" lib/libqxsample.so
   soname=$(readelf -d "$prefix/lib/libqxexpc.so" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
   [ "$soname" = "libqxexpc.so.${version%%.*}" ] || fail "SONAME is '$soname'"
   "$prefix/bin/qxexp" help >/dev/null || fail "the installed tool does not start"

@@ -15,9 +15,6 @@
 
 namespace {
 
-static_assert(QX_ACTION_MESSAGE_MOST == QX_TRIGLOG_MESSAGE_SIZE, "a message fills the log's field at most");
-static_assert(QX_ACTION_MESSAGE_MOST < QX_ACTION_MESSAGE_SIZE, "a message and its terminator fit the buffer");
-
 bool WalkFilesOpen() {
   const RecModule* files = TrgFiles();
   return RecModuleHasFile(files, kTrgTracxref) && RecModuleHasFile(files, kTrgActions) &&

@@ -17,6 +17,8 @@
 namespace {
 
 constexpr unsigned char kHundredths = 0x30;  // every row's hundredths byte: '0', not 0
+static_assert(QX_ACTION_MESSAGE_MOST == QX_TRIGLOG_MESSAGE_SIZE, "a message fills the log's field at most");
+static_assert(QX_ACTION_MESSAGE_MOST < QX_ACTION_MESSAGE_SIZE, "a message and its terminator fit the buffer");
 
 // A name field of a "pfactpro64" record as a terminated text: a name that
 // fills its field has no terminator of its own.
