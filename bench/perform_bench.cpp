@@ -11,6 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -57,8 +58,9 @@ void MakeTriggers(int count, std::string (*text)(int)) {
   for (int i = 0; i < count; ++i) {
     unsigned char trigger[QX_TRIGGERS_RECORD_SIZE] = {};
     trigger[QX_TRIGGERS_ACTIVE] = 1;
-    const std::string t = text(i);
-    QXTRGCreateTrigger(trigger, t.c_str(), static_cast<int32_t>(t.size()));
+    const std::string name = "t" + std::to_string(i), t = text(i);  // names are unique
+    std::memcpy(trigger + QX_TRIGGERS_NAME, name.data(), name.size());
+    if (QXTRGCreateTrigger(trigger, t.c_str(), static_cast<int32_t>(t.size())) != 0) std::abort();
     unsigned char link[QX_TRACXREF_RECORD_SIZE];
     std::memcpy(link, trigger + QX_TRIGGERS_ID, 4);
     std::memcpy(link + 4, &action, 4);
