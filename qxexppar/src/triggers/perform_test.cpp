@@ -77,10 +77,10 @@ TEST_F(PerformTest, EveryLinkedActionRunsInLinkOrderAndIsLogged) {
   const uint32_t append = AddAction(QX_SAMPLE_APPEND), fail = AddAction(QX_SAMPLE_FAIL),
                  off = AddAction(QX_SAMPLE_APPEND, 0), other = AddAction(QX_SAMPLE_APPEND, 1, "1," QX_SAMPLE_LIBRARY),
                  fill = AddAction(QX_SAMPLE_FILL), no_library = AddAction(QX_SAMPLE_APPEND, 1, "2,nolib"),
-                 no_function = AddAction("NoSuchFunction");
+                 no_function = AddAction(std::string(QX_ACTION_ITEM_SIZE, 'F'));  // a name without terminator
   const std::vector<uint32_t> links[] = {{},  {append}, {other, append}, {off}, {append, fail},
                                          {fill, append},  // neither adjacent nor in id order
-                                         {99, no_library, no_function, fail}};
+                                         {99, off, no_library, no_function, fail}};
   std::map<int32_t, uint32_t> trigger;  // by key; the one of key 2 inactive
   for (int32_t key = 1; key <= 7; ++key) trigger[key] = AddTrigger(key, links[key - 1], key == 2 ? 0 : 1);
   using Row = std::tuple<uint32_t, int32_t, std::string>;  // action, result, message
