@@ -175,7 +175,8 @@ TEST_F(PerformTest, RecordsAndPathsThatCannotServeAreRefused) {
   longest.replace(kRecordDataLengthOffset, 4, U32Bytes(kRecordDataMax)).resize(kRecordBufferSize, '\0');
   EXPECT_EQ(Perform(negative) + Perform(too_long) + QXTRGPerformTriggers(nullptr, 0, nullptr, nullptr), -6);
   EXPECT_EQ(negative[kRecordFiredOffset] + too_long[kRecordFiredOffset], 0);
-  EXPECT_EQ(Perform(longest), QX_LDRA_END_OF_FILE);
+  Record header_only = negative.substr(0, kRecordHeaderSize).replace(kRecordDataLengthOffset, 4, U32Bytes(0));
+  EXPECT_EQ(Perform(longest) + Perform(header_only), 2 * QX_LDRA_END_OF_FILE);
   EXPECT_EQ(LogRows().size(), 1u);
   ServerPaths* kept = std::exchange(TrgState().server_paths, nullptr);
   qxdbgFailNthAllocation(1);  // no path block: refused, and made by the next call
