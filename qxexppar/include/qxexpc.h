@@ -273,6 +273,67 @@ QXEXPC_API int32_t QXGetDataFromBuffer(void *value, int32_t offset, int32_t leng
                                        uint32_t attr1, uint32_t attr2,
                                        const void *record) QXEXPC_NOEXCEPT;
 
+/* ---- Record definitions ---------------------------------------------------
+ * A table, named by its id and its name (the first 20 characters count; a
+ * longer name is cut to 20), has numbered record definitions, listed by
+ * other programs in "tabdef"; each definition's selection expression is
+ * kept in "tdefex", one record per node, as the QX_TDEFEX_* and QX_TABDEF_*
+ * constants of qxldra_product.h lay them out. The operations share
+ * process-wide file handles and record buffers: the host calls them from
+ * one thread at a time. Each returns -2 while the files are closed. The
+ * store's handles are freed with QXMRDFreeHandle (QXTRGFreeHandle). */
+
+/* Opens "tdefex" and "tabdef": `directory` directly followed by each file
+ * name ("%s%s"; NULL for none), with `owner_name`. Files that are open are
+ * closed first. Returns 0 with both open; otherwise neither is left open:
+ * -2 without an owner name or for a path longer than the record manager
+ * takes, -1 when no memory is left, or the status of the open that failed.
+ * The trigger files are never touched. */
+QXEXPC_API int32_t QXMRDInitDat(const char *directory, const char *owner_name) QXEXPC_NOEXCEPT;
+
+/* Closes the record-definition files, resets the module's record-manager
+ * client and frees its buffers; the trigger files stay open. Any state. */
+QXEXPC_API void QXMRDDeinitDat(void) QXEXPC_NOEXCEPT;
+
+/* Compiles `text` (its first `length` bytes, or up to a NUL) into the nodes
+ * of the table's definition. Nodes the definition has already are not
+ * removed: replace an expression by deleting it first. Returns 0; -2 for a
+ * missing name or text, a closed store, or when no handle can be made; a
+ * compiler status (QXExpStoreExpression); or the status of the insert that
+ * failed (10: the definition has an expression already; -10: a value longer
+ * than 250 bytes), with no node of this call left behind. */
+QXEXPC_API int32_t QXMRDStoreExpression(uint32_t table_id, const char *table_name, uint32_t definition,
+                                        const char *text, uint32_t length) QXEXPC_NOEXCEPT;
+
+/* Deletes every node of the definition's expression. Returns 0 (also when
+ * there were none, or when the record manager refuses a deletion); -2 for a
+ * missing name, a closed store, or when no handle can be made. */
+QXEXPC_API int32_t QXMRDDeleteExpression(uint32_t table_id, const char *table_name,
+                                         uint32_t definition) QXEXPC_NOEXCEPT;
+
+/* Evaluates the table's definitions, in number order, against `record` (a
+ * record buffer as QXGetDataFromBuffer reads it), and sets *definition.
+ * With `all_definitions` 0 the walk stops at the first that matches:
+ * returns 0 with its number, or 9 (end of file) when none matches. With it
+ * set every definition is evaluated: returns 0 with the number of the
+ * table's last definition. A definition whose nodes cannot be read or
+ * evaluated does not match; "getrecid" operands never match here. Returns
+ * 9 with *definition 0 when the table has no definition; -2 for a missing
+ * argument (*definition then untouched), a closed store, or when no handle
+ * can be made; or the status of a read that failed. */
+QXEXPC_API int32_t QXMRDFindRecordDefinition(uint32_t *definition, uint32_t table_id, const char *table_name,
+                                             const void *record, uint32_t all_definitions) QXEXPC_NOEXCEPT;
+
+/* The AddNewExpNode and GetExpNode slots of the record-definition store;
+ * `handle` is one of the store's own. Add: the insert's status (10: the
+ * position is taken); -10 for a value longer than 250 bytes (never cut).
+ * Get: 0, or the read's status (4: no such node); the token's last two
+ * value bytes are left as they were. Both: -2 for a missing handle or
+ * token. A kind is kept as 16 bits signed: above 32767 it reads back
+ * negative. */
+QXEXPC_API int32_t QXMRDAddNewExpNode(void *handle, const ExpToken *token, uint32_t position) QXEXPC_NOEXCEPT;
+QXEXPC_API int32_t QXMRDGetExpNode(void *handle, uint32_t position, ExpToken *token) QXEXPC_NOEXCEPT;
+
 /* ---- Trigger files ------------------------------------------------------
  * The trigger module keeps triggers, their texts and compiled expressions,
  * actions, their platform functions and configuration rows, links and log
