@@ -1,6 +1,6 @@
 // The trigger module's files: opened all or none and closed cleanly, every
-// operation refused while they are closed, the server paths read whole, and
-// the module's client kept apart from another module's.
+// operation refused while they are closed, and the server paths read whole.
+// (The record-definition tests keep the two modules' clients apart.)
 
 #include "triggers/server_paths.h"
 #include "triggers/test_trigger_files.h"
@@ -8,11 +8,6 @@
 namespace {
 
 using ModuleTest = TriggerFilesTest;
-
-// A file answers 9 (nothing after key value 0) unless it is closed.
-int32_t Probe(RecModule* m, int f) {
-  return RecModuleCall(m, f, QX_LDRA_OP_GET_GREATER, RecModuleBuffer(m, f), nullptr, 0, 0);
-}
 
 TEST_F(ModuleTest, InitOpensAllOrNone) {
   const std::string data = (folder_ / "data").string();  // runs straight into the file names
@@ -113,21 +108,6 @@ TEST_F(ModuleTest, ServerPathsAreReadOnce) {
         QXTRGDeinitDat();
       },
       [&](long, bool injected) { EXPECT_EQ(status, injected ? QX_STATUS_NO_MEMORY : 0); });
-}
-
-// Two modules whose identifier blocks hold the same bytes: closing one, or
-// failing to open it, leaves the other's files working.
-TEST_F(ModuleTest, AnotherModuleKeepsItsFiles) {
-  const RecModuleFile files[] = {{QX_TDEFEX_FILE, QX_TDEFEX_RECORD_SIZE}, {QX_TABDEF_FILE, QX_TABDEF_RECORD_SIZE}};
-  RecModule other{files, 2, {}, {}, {}, false};
-  ASSERT_EQ(RecModuleOpen(&other, prefix_.c_str(), kTestOwner), 0);
-  EXPECT_EQ(std::memcmp(other.client, TrgFiles()->client, QX_LDRA_CLIENT_ID_SIZE), 0);
-  QXTRGDeinitDat();
-  EXPECT_EQ(QXTRGInitDat((prefix_ + "nowhere/").c_str(), kTestOwner), QX_LDRA_FILE_NOT_FOUND);
-  EXPECT_EQ(Probe(&other, 0), QX_LDRA_END_OF_FILE);
-  ASSERT_EQ(QXTRGInitDat(prefix_.c_str(), kTestOwner), 0);
-  RecModuleClose(&other);
-  EXPECT_EQ(Probe(TrgFiles(), kTrgTrafxref), QX_LDRA_END_OF_FILE);
 }
 
 }  // namespace
