@@ -30,6 +30,37 @@ static void RemoveFiles(void) {
   remove(QX_SAMPLE_LOG_FILE);
 }
 
+/* As a host of the record-definition files too: lists definition 3 of
+ * table 7 "orders" as another program would, stores its expression and
+ * finds it for a record whose first data word is above 20. */
+static int RunDefinition(void) {
+  static const char expression[] = "db 0 4 int > val 4 int 20";
+  unsigned char position[QX_LDRA_POSITION_SIZE], client[QX_LDRA_CLIENT_ID_SIZE] = {0};
+  unsigned char tabdef[QX_TABDEF_RECORD_SIZE], record[QX_RECORD_HEADER_SIZE + 4] = {0};
+  char path[64];
+  uint16_t length = sizeof "c-host";
+  const uint32_t table = 7, number = 3;
+  uint32_t found = 0;
+  snprintf(path, sizeof path, "%s%s", kPrefix, QX_TABDEF_FILE);
+  memset(tabdef, ' ', sizeof tabdef);
+  memcpy(tabdef + QX_TABDEF_TABLE_ID, &table, 4);
+  memcpy(tabdef + QX_TABDEF_TABLE_NAME, "orders", 6);
+  memcpy(tabdef + QX_TABDEF_DEFINITION, &number, 4);
+  if (QXMRDInitDat(kPrefix, "c-host") != 0) return 15;
+  if (qx_LDRAID(QX_LDRA_OP_OPEN, position, (void *)"c-host", &length, path, 0, client) != 0) return 10;
+  length = sizeof tabdef;
+  if (qx_LDRAID(QX_LDRA_OP_INSERT, position, tabdef, &length, NULL, -1, client) != 0) return 11;
+  qx_LDRAID(QX_LDRA_OP_CLOSE, position, NULL, &length, NULL, 0, client);
+  if (QXMRDStoreExpression(table, "orders", number, expression, sizeof expression - 1) != 0) return 12;
+  record[12] = 1; /* record kind */
+  record[380] = 4; /* data length */
+  record[QX_RECORD_HEADER_SIZE] = 21;
+  if (QXMRDFindRecordDefinition(&found, table, "orders", record, 0) != 0 || found != number) return 13;
+  if (QXMRDDeleteExpression(table, "orders", number) != 0) return 14;
+  QXMRDDeinitDat();
+  return 0;
+}
+
 static int Run(void) {
   static const char expression[] = "db 0 4 int = val 4 int 17 and db 4 4 int > val 4 int 2";
   static const int32_t kinds[] = {QX_KIND_AND,   QX_KIND_GT, QX_KIND_LITERAL, QX_KIND_FIELD,
@@ -51,7 +82,7 @@ static int Run(void) {
   if (QXTRGGetExpNode(&id, 8, &node) == 0) return 6;
   if (QXTRGGetTrigTxt(id, text) != 0 || strcmp(text, expression) != 0) return 7;
   if (QXTRGDeleteTriggers(id) != 0 || QXTRGGetExpNode(&id, 1, &node) == 0) return 8;
-  return QXMRDFreeHandle(NULL) == 0 ? 0 : 9;
+  return QXMRDFreeHandle(NULL) == 0 ? RunDefinition() : 9;
 }
 
 /* A trigger whose action, in the sample action library, appends a line to
