@@ -46,17 +46,17 @@ static int RunDefinition(void) {
   memcpy(tabdef + QX_TABDEF_TABLE_ID, &table, 4);
   memcpy(tabdef + QX_TABDEF_TABLE_NAME, "orders", 6);
   memcpy(tabdef + QX_TABDEF_DEFINITION, &number, 4);
-  if (QXMRDInitDat(kPrefix, "c-host") != 0) return 15;
-  if (qx_LDRAID(QX_LDRA_OP_OPEN, position, (void *)"c-host", &length, path, 0, client) != 0) return 10;
+  if (QXMRDInitDat(kPrefix, "c-host") != 0) return 20;
+  if (qx_LDRAID(QX_LDRA_OP_OPEN, position, (void *)"c-host", &length, path, 0, client) != 0) return 21;
   length = sizeof tabdef;
-  if (qx_LDRAID(QX_LDRA_OP_INSERT, position, tabdef, &length, NULL, -1, client) != 0) return 11;
+  if (qx_LDRAID(QX_LDRA_OP_INSERT, position, tabdef, &length, NULL, -1, client) != 0) return 22;
   qx_LDRAID(QX_LDRA_OP_CLOSE, position, NULL, &length, NULL, 0, client);
-  if (QXMRDStoreExpression(table, "orders", number, expression, sizeof expression - 1) != 0) return 12;
+  if (QXMRDStoreExpression(table, "orders", number, expression, sizeof expression - 1) != 0) return 23;
   record[12] = 1; /* record kind */
   record[380] = 4; /* data length */
   record[QX_RECORD_HEADER_SIZE] = 21;
-  if (QXMRDFindRecordDefinition(&found, table, "orders", record, 0) != 0 || found != number) return 13;
-  if (QXMRDDeleteExpression(table, "orders", number) != 0) return 14;
+  if (QXMRDFindRecordDefinition(&found, table, "orders", record, 0) != 0 || found != number) return 24;
+  if (QXMRDDeleteExpression(table, "orders", number) != 0) return 25;
   QXMRDDeinitDat();
   return 0;
 }
