@@ -30,8 +30,10 @@ for preset in "${presets[@]}"; do
     # Reads of memory never written (which AddressSanitizer does not see)
     # and leaks, in the evaluator and the stores.
     echo "=== linux: evaluator and store tests under valgrind memcheck"
+    # From the build folder: the store tests make their data files in the
+    # folder they run in.
     for test in evaluator_test stores_test; do
-      valgrind -q --error-exitcode=1 --leak-check=full "build/linux/bin/$test" --gtest_brief=1
+      (cd build/linux && valgrind -q --error-exitcode=1 --leak-check=full "bin/$test" --gtest_brief=1)
     done
   fi
 done
